@@ -34,10 +34,18 @@ template <typename H, auto Close> class UniqueHandle {
     H m_handle{};
 };
 
-inline void CloseKernelHandle(HANDLE h) { CloseHandle(h); }
-inline void CloseFindHandle(HANDLE h) { FindClose(h); }
-inline void DeleteGdiObject(HGDIOBJ h) { DeleteObject(h); }
-inline void ReleaseModule(HMODULE h) { FreeLibrary(h); }
+inline void CloseKernelHandle(HANDLE h) {
+    CloseHandle(h);
+}
+inline void CloseFindHandle(HANDLE h) {
+    FindClose(h);
+}
+inline void DeleteGdiObject(HGDIOBJ h) {
+    DeleteObject(h);
+}
+inline void ReleaseModule(HMODULE h) {
+    FreeLibrary(h);
+}
 
 using UniqueKernelHandle = UniqueHandle<HANDLE, CloseKernelHandle>;
 using UniqueFindHandle = UniqueHandle<HANDLE, CloseFindHandle>;

@@ -1,0 +1,52 @@
+#include "framework/controls.h"
+
+std::wstring CListBox::GetText(int index) const {
+    const LRESULT length = SendMessage(LB_GETTEXTLEN, static_cast<WPARAM>(index));
+    if (length == LB_ERR)
+        return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT copied =
+        SendMessage(LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(copied == LB_ERR ? 0 : static_cast<size_t>(copied));
+    return text;
+}
+
+CToolTipCtrl::~CToolTipCtrl() {
+    // The tooltip is our own window, not a subclassed one: destroy it with the object.
+    if (m_hWnd)
+        ::DestroyWindow(m_hWnd);
+    m_hWnd = nullptr;
+}
+
+BOOL CToolTipCtrl::Create(CWnd* owner, DWORD style) {
+    m_hWnd = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | style, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner->m_hWnd, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+    return m_hWnd != nullptr;
+}
+
+static TTTOOLINFOW MakeToolInfo(CWnd* wnd, const std::wstring& text, UINT_PTR id) {
+    TTTOOLINFOW info{};
+    info.cbSize = sizeof(info);
+    info.hwnd = wnd->m_hWnd;
+    info.uId = id;
+    info.lpszText = const_cast<wchar_t*>(text.c_str());
+    return info;
+}
+
+BOOL CToolTipCtrl::AddTool(CWnd* wnd, const std::wstring& text, const RECT& rect,
+                           UINT_PTR id) const {
+    TTTOOLINFOW info = MakeToolInfo(wnd, text, id);
+    info.rect = rect;
+    return static_cast<BOOL>(SendMessage(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)));
+}
+
+void CToolTipCtrl::UpdateTipText(const std::wstring& text, CWnd* wnd, UINT_PTR id) const {
+    TTTOOLINFOW info = MakeToolInfo(wnd, text, id);
+    SendMessage(TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void CToolTipCtrl::RelayEvent(MSG* msg) const {
+    if (m_hWnd)
+        SendMessage(TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
+}

@@ -1,0 +1,45 @@
+// Thin control classes over the common controls the pages use.
+#pragma once
+
+#include "framework/wnd.h"
+
+#include <commctrl.h>
+#include <string>
+
+// CStatic: a static text item.
+class CStatic : public CWnd {};
+
+// CListBox: an unsorted list of text lines.
+class CListBox : public CWnd {
+  public:
+    int AddString(const std::wstring& text) const {
+        return static_cast<int>(
+            SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+    }
+    void ResetContent() const { SendMessage(LB_RESETCONTENT); }
+    int GetCount() const { return static_cast<int>(SendMessage(LB_GETCOUNT)); }
+    std::wstring GetText(int index) const;
+};
+
+// CProgressCtrl: a progress bar.
+class CProgressCtrl : public CWnd {
+  public:
+    void SetRange(short lower, short upper) const {
+        SendMessage(PBM_SETRANGE, 0, MAKELPARAM(lower, upper));
+    }
+    int SetStep(int step) const {
+        return static_cast<int>(SendMessage(PBM_SETSTEP, static_cast<WPARAM>(step)));
+    }
+    int StepIt() const { return static_cast<int>(SendMessage(PBM_STEPIT)); }
+    int GetPos() const { return static_cast<int>(SendMessage(PBM_GETPOS)); }
+};
+
+// CToolTipCtrl: a tooltip window owned by a control, with tools added by id.
+class CToolTipCtrl : public CWnd {
+  public:
+    ~CToolTipCtrl() override;
+    BOOL Create(CWnd* owner, DWORD style = 0);
+    BOOL AddTool(CWnd* wnd, const std::wstring& text, const RECT& rect, UINT_PTR id) const;
+    void UpdateTipText(const std::wstring& text, CWnd* wnd, UINT_PTR id) const;
+    void RelayEvent(MSG* msg) const;
+};
