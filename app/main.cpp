@@ -1,3 +1,4 @@
-#include <windows.h>
+// The one application object, built before any of the program's own code runs.
+#include "app/uninstall_app.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+CUninstallApp theApp;

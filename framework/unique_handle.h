@@ -48,6 +48,7 @@ inline void ReleaseModule(HMODULE h) {
 }
 
 using UniqueKernelHandle = UniqueHandle<HANDLE, CloseKernelHandle>;
+using UniqueFileHandle = UniqueKernelHandle;
 using UniqueFindHandle = UniqueHandle<HANDLE, CloseFindHandle>;
 using UniqueFont = UniqueHandle<HFONT, DeleteGdiObject>;
 using UniqueBitmap = UniqueHandle<HBITMAP, DeleteGdiObject>;

@@ -1,0 +1,59 @@
+// The banner strip every page shows at its left edge, and the icon and fonts the pages share.
+#pragma once
+
+#include <windows.h>
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <string>
+
+#include "framework/unique_handle.h"
+
+// A decoded banner. The picture object owns the bitmap, so it lives exactly as long as
+// the bitmap is used; the file's size and time tell whether a later paint can reuse it.
+class BannerBitmap {
+  public:
+    BannerBitmap() = default;
+    BannerBitmap(const BannerBitmap&) = delete;
+    BannerBitmap& operator=(const BannerBitmap&) = delete;
+    ~BannerBitmap() { Reset(); }
+
+    HBITMAP Bitmap() const { return m_bitmap; }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    // How many times a file was decoded into this object.
+    int Decodes() const { return m_decodes; }
+
+  private:
+    friend bool LoadBannerPicture(const std::wstring& path, BannerBitmap& banner);
+    void Reset();
+
+    IPicture* m_picture = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    int m_width = 0;
+    int m_height = 0;
+    int m_decodes = 0;
+    WIN32_FILE_ATTRIBUTE_DATA m_source{};
+};
+
+// "<temporary folder>\banner.jpg"; the folder path already ends in a backslash.
+std::wstring BannerFilePath();
+
+// Writes the banner resource (type 235, id 135) of module to path; failures are passed over.
+void WriteBannerFile(HMODULE module, const std::wstring& path);
+
+// Decodes the file into banner unless it already holds that very file. A file that is
+// missing or does not decode leaves banner empty. True when banner holds a picture.
+bool LoadBannerPicture(const std::wstring& path, BannerBitmap& banner);
+
+// The whole WM_PAINT of a page: the banner stretched to (h / 2) x h at item 1001.
+// The welcome page draws on a separate device context of its client area.
+enum class BannerContext { PaintContext, WindowContext };
+void PaintBanner(HWND page, BannerBitmap& banner, BannerContext context);
+
+// The shared page icon (resource 128), set as the page's big and small icon.
+HICON LoadPageIcon();
+void SetPageIcon(HWND page, HICON icon);
+
+// A page font: face "Derez", zero for every other parameter.
+UniqueFont CreatePageFont(int height, int weight);

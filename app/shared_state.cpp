@@ -1,0 +1,3 @@
+#include "app/shared_state.h"
+
+std::wstring g_productName;

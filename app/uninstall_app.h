@@ -1,0 +1,20 @@
+// CUninstallApp: the application object. It owns the two registration values the
+// removal needs and runs the wizard's pages.
+#pragma once
+
+#include "framework/win_app.h"
+
+#include <string>
+
+class CUninstallApp : public CWinApp {
+  public:
+    CUninstallApp();
+    ~CUninstallApp() override;
+    BOOL InitInstance() override;
+
+    std::wstring m_productDir;
+    std::wstring m_menuGroup;
+};
+
+// The ProductName value of the last registration read.
+extern std::wstring g_productName;
