@@ -5,8 +5,6 @@
 #include "app/page_loop.h"
 #include "app/placeholder_pages.h"
 
-std::wstring g_productName;
-
 CUninstallApp::CUninstallApp() = default;
 
 CUninstallApp::~CUninstallApp() = default;

@@ -15,6 +15,3 @@ class CUninstallApp : public CWinApp {
     std::wstring m_productDir;
     std::wstring m_menuGroup;
 };
-
-// The ProductName value of the last registration read.
-extern std::wstring g_productName;
