@@ -1,0 +1,169 @@
+#include "ntregistry/nt_registry.h"
+
+#include <cwchar>
+
+#include "ntregistry/nt_scoped.h"
+
+namespace {
+
+constexpr wchar_t kDefaultValueName[] = L"(Default)";
+
+enum class QueryOutcome { Queried, RetryAllocationFailed, AllocationFailed };
+
+// Sizes the record with an empty probe, then reads it into block; status is the last query's.
+QueryOutcome QueryValue(const NtEntryPoints& nt, HANDLE key, const std::wstring& valueName,
+                        ULONG infoClass, ScopedHeapBlock& block, ULONG& status) {
+    const std::wstring name = valueName == kDefaultValueName ? std::wstring() : valueName;
+    UNICODE_STRING countedName;
+    nt.RtlInitUnicodeString(&countedName, name.c_str());
+
+    ULONG needed = 0;
+    status = 0;
+    const ULONG probe = nt.NtQueryValueKey(key, &countedName, infoClass, nullptr, 0, &needed);
+    if (probe == kStatusBufferOverflow) {
+        // The value may grow between calls; read until a whole record fits.
+        do {
+            const ULONG size = needed + 1026;
+            if (!block.Allocate(size))
+                return QueryOutcome::RetryAllocationFailed;
+            status = nt.NtQueryValueKey(key, &countedName, infoClass, block.Get(), size, &needed);
+        } while (status == kStatusBufferOverflow);
+        return QueryOutcome::Queried;
+    }
+    const ULONG size = needed + 1024;
+    if (!block.Allocate(size))
+        return QueryOutcome::AllocationFailed;
+    status = nt.NtQueryValueKey(key, &countedName, infoClass, block.Get(), size, &needed);
+    return QueryOutcome::Queried;
+}
+
+} // namespace
+
+BOOL CNtRegistry::SelectMachineRoot() {
+    m_rootPath = L"\\Registry\\Machine";
+    m_currentPath = m_rootPath;
+    SetKeyNameText(m_currentPath, m_trailingNul != 0);
+    return 1;
+}
+
+std::wstring CNtRegistry::BuildNativePath(const std::wstring& path) {
+    if (ToLowerAscii(path.substr(0, 10)) == L"\\registry\\")
+        return path;
+    std::wstring native = m_rootPath;
+    if (path.empty() || path[0] != L'\\')
+        native += L'\\';
+    native += path;
+    if (!native.empty() && native.back() == L'\\')
+        native.pop_back();
+    return native;
+}
+
+void CNtRegistry::SetKeyName(const std::wstring& path) {
+    const std::wstring native = BuildNativePath(path);
+    m_trailingNul = ProbeNulTerminatedKey(path);
+    SetKeyNameText(native, m_trailingNul != 0);
+}
+
+BOOL CNtRegistry::ProbeNulTerminatedKey(const std::wstring& path) {
+    if (!Bound(m_nt.RtlInitUnicodeString, m_nt.NtOpenKey, m_nt.NtClose))
+        return 0;
+    const std::wstring native = BuildNativePath(path);
+    UNICODE_STRING name;
+    m_nt.RtlInitUnicodeString(&name, native.c_str());
+    name.Length += 2; // the terminating NUL of the text becomes part of the name
+    name.MaximumLength += 2;
+    OBJECT_ATTRIBUTES attributes = KeyAttributes(name);
+    ScopedNtHandle key(m_nt.NtClose);
+    m_status = m_nt.NtOpenKey(key.Out(), KEY_ALL_ACCESS, &attributes);
+    return m_status == 0;
+}
+
+BOOL CNtRegistry::OpenKey(const std::wstring& path, BOOL create, BOOL makeCurrent) {
+    if (!Bound(m_nt.RtlInitUnicodeString, m_nt.NtCreateKey, m_nt.NtOpenKey, m_nt.NtClose))
+        return 0;
+    const std::wstring full = BuildNativePath(path);
+    SetKeyName(full);
+
+    OBJECT_ATTRIBUTES attributes = KeyAttributes(m_keyName);
+    ScopedNtHandle key(m_nt.NtClose);
+    if (create) {
+        ULONG disposition = 0;
+        m_status =
+            m_nt.NtCreateKey(key.Out(), KEY_ALL_ACCESS, &attributes, 0, nullptr, 0, &disposition);
+    } else {
+        m_status = m_nt.NtOpenKey(key.Out(), KEY_ALL_ACCESS, &attributes);
+    }
+    if (m_status != 0)
+        return 0;
+    if (makeCurrent)
+        m_currentPath = full;
+    return 1;
+}
+
+std::wstring CNtRegistry::GetCurrentPath() {
+    if (m_currentPath.empty())
+        m_currentPath = m_rootPath;
+    return m_currentPath;
+}
+
+DWORD CNtRegistry::GetValueType(const std::wstring& valueName, DWORD& length) {
+    length = 0;
+    if (!Bound(m_nt.RtlInitUnicodeString, m_nt.NtOpenKey, m_nt.NtQueryValueKey, m_nt.NtClose,
+               m_nt.RtlAllocateHeap, m_nt.RtlFreeHeap))
+        return 0;
+    OBJECT_ATTRIBUTES attributes = KeyAttributes(m_keyName);
+    ScopedNtHandle key(m_nt.NtClose);
+    m_status = m_nt.NtOpenKey(key.Out(), KEY_ALL_ACCESS, &attributes);
+    if (m_status != 0)
+        return 0;
+
+    ScopedHeapBlock block(m_nt);
+    if (QueryValue(m_nt, key.Get(), valueName, kKeyValueFullInformation, block, m_status) !=
+            QueryOutcome::Queried ||
+        m_status != 0)
+        return 0;
+    const auto* record = block.As<NtKeyValueFullInformation>();
+    length = record->DataLength / 2;
+    return record->Type;
+}
+
+std::wstring CNtRegistry::ReadString(std::wstring& out, const std::wstring& valueName,
+                                     const std::wstring& defaultValue) {
+    std::wstring result = defaultValue;
+    if (!Bound(m_nt.RtlInitUnicodeString, m_nt.NtOpenKey, m_nt.NtQueryValueKey, m_nt.NtClose,
+               m_nt.RtlAllocateHeap, m_nt.RtlFreeHeap))
+        return out = result;
+    SetKeyName(GetCurrentPath());
+    if (!valueName.empty()) {
+        DWORD length = 0;
+        const DWORD type = GetValueType(valueName, length);
+        if (type != REG_SZ && type != REG_EXPAND_SZ)
+            return out = result;
+    }
+
+    result += L": IN";
+    OBJECT_ATTRIBUTES attributes = KeyAttributes(m_keyName);
+    ScopedNtHandle key(m_nt.NtClose);
+    m_status = m_nt.NtOpenKey(key.Out(), KEY_READ, &attributes);
+    if (m_status != 0)
+        return out = result;
+
+    ScopedHeapBlock block(m_nt);
+    switch (QueryValue(m_nt, key.Get(), valueName, kKeyValuePartialInformation, block, m_status)) {
+    case QueryOutcome::RetryAllocationFailed:
+        result += L": do { HeapAlloc() } Error!!";
+        break;
+    case QueryOutcome::AllocationFailed:
+        result += L": HeapAlloc() Error!!";
+        break;
+    case QueryOutcome::Queried:
+        if (m_status == 0) {
+            // The data is UTF-16 as stored, usually with its terminating NUL counted.
+            const auto* record = block.As<NtKeyValuePartialInformation>();
+            const auto* text = reinterpret_cast<const wchar_t*>(record->Data);
+            result.assign(text, wcsnlen(text, record->DataLength / 2));
+        }
+        break;
+    }
+    return out = result;
+}
