@@ -71,12 +71,14 @@ if [ -n "${DISPLAY:-}" ]; then
     exit 0
 fi
 
-# No display: run the wizard on a virtual one and photograph its first page.
-Xvfb :97 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# No display: run the wizard on a virtual one and photograph its first page. Without a
+# window manager there, Wine draws the window frames itself.
+run reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
+exec 3< <(Xvfb -displayfd 4 -screen 0 1024x768x24 -nolisten tcp 4>&1 2>/dev/null)
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null' EXIT
-export DISPLAY=:97
-sleep 1
+read -r -t 20 number <&3
+export DISPLAY=:$number
 run "$uninstaller" &
 wizard=$!
 window=$(timeout 60 xdotool search --sync --limit 1 --name '^Uninstall$' 2>/dev/null) || true
