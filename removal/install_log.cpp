@@ -1,0 +1,50 @@
+#include "removal/install_log.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+struct FileCloser {
+    void operator()(FILE* file) const { fclose(file); }
+};
+using UniqueFile = std::unique_ptr<FILE, FileCloser>;
+
+} // namespace
+
+std::wstring ShellFolderPath(int csidl) {
+    wchar_t folder[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, folder)))
+        return {};
+    return folder;
+}
+
+void ReadInstallLog(InstallLogRecord& log, const std::wstring& productDir) {
+    std::memset(&log, 0, sizeof log);
+    const std::wstring programFiles = ShellFolderPath(CSIDL_PROGRAM_FILES);
+    // Without the Program Files folder the path would be rooted on whatever drive is current.
+    if (programFiles.empty())
+        return;
+    const std::wstring path = programFiles + L"\\" + productDir + L"\\Install.log";
+    UniqueFile file(_wfopen(path.c_str(), L"rb"));
+    if (!file)
+        return;
+    // One block: a short file fills what it has and the rest stays zero.
+    fread(&log, sizeof log, 1, file.get());
+    fflush(file.get());
+}
+
+int LoggedEntryCount(const InstallLogRecord& log) {
+    return std::min<int>(log.count, kLogSlots);
+}
+
+LoggedFile LoggedEntry(const InstallLogRecord& log, int index) {
+    const wchar_t* slot = log.entries[index];
+    const wchar_t* end = std::find(slot, slot + kLogSlotLength, L'\0');
+    return {std::wstring(slot, end), end != slot + kLogSlotLength};
+}
