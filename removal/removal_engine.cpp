@@ -1,0 +1,232 @@
+#include "removal/removal_engine.h"
+
+#include <shlobj.h>
+
+#include <utility>
+#include <vector>
+
+#include "app/product_registration.h"
+#include "framework/unique_handle.h"
+
+namespace {
+
+void Report(FILE* diagnostics, const char* line) {
+    fputs(line, diagnostics);
+    fflush(diagnostics);
+}
+
+// Drops trailing separators except the one of a drive root, which "C:" would turn relative.
+std::wstring FullPath(const std::wstring& path) {
+    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0)
+        return {};
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size)
+        return {};
+    full.resize(length);
+    while (full.size() > 1 && full.back() == L'\\' && full[full.size() - 2] != L':')
+        full.pop_back();
+    return full;
+}
+
+// The extended-length form takes a path of any length and names exactly what it spells;
+// the walk uses it throughout, so a deep path is never cut to MAX_PATH.
+std::wstring Extended(const std::wstring& full) {
+    if (full.starts_with(L"\\\\?\\") || full.starts_with(L"\\\\.\\"))
+        return full;
+    if (full.starts_with(L"\\\\"))
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+std::wstring Join(const std::wstring& folder, const wchar_t* name) {
+    return folder.ends_with(L'\\') ? folder + name : folder + L"\\" + name;
+}
+
+bool IsDotEntry(const wchar_t* name) {
+    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
+}
+
+// A step of only dots and spaces with two dots or more may be taken as "..".
+bool IsParentStep(std::wstring_view step) {
+    return step.find_first_not_of(L". ") == std::wstring_view::npos &&
+           step.find(L"..") != std::wstring_view::npos;
+}
+
+bool IsPlainRelativeName(const std::wstring& name) {
+    if (name.empty() || name.front() == L'\\' || name.front() == L'/' ||
+        name.find(L':') != std::wstring::npos)
+        return false;
+    const std::wstring_view rest(name);
+    for (size_t start = 0; start <= rest.size();) {
+        const size_t end = std::min(rest.find_first_of(L"\\/", start), rest.size());
+        if (IsParentStep(rest.substr(start, end - start)))
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+bool IsLink(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// Deletes a link through a handle on the link itself, and only once that handle shows the
+// reparse point: where the platform follows the link anyway (Wine does with Unix symbolic
+// links), deleting by name would remove or empty the target instead.
+bool RemoveLink(const std::wstring& path) {
+    UniqueFileHandle link(
+        CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    FILE_ATTRIBUTE_TAG_INFO tag = {};
+    if (!link ||
+        !GetFileInformationByHandleEx(link.Get(), FileAttributeTagInfo, &tag, sizeof tag) ||
+        !(tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return false;
+    FILE_DISPOSITION_INFO dispose = {TRUE};
+    return SetFileInformationByHandle(link.Get(), FileDispositionInfo, &dispose, sizeof dispose);
+}
+
+// One open directory search; entry is the next one to handle, if hasEntry.
+struct Search {
+    std::wstring folder;
+    UniqueFindHandle find;
+    WIN32_FIND_DATAW entry;
+    bool hasEntry;
+};
+
+// Depth first in the order the platform lists entries. The open searches live on the heap,
+// so no depth of folders can exhaust the worker's stack.
+void DeleteTree(const std::wstring& top, FILE* diagnostics) {
+    std::vector<Search> open;
+    auto enter = [&open](std::wstring folder) {
+        Search& search = open.emplace_back();
+        search.folder = std::move(folder);
+        search.find.Reset(FindFirstFileExW(Join(search.folder, L"*.*").c_str(), FindExInfoBasic,
+                                           &search.entry, FindExSearchNameMatch, nullptr,
+                                           FIND_FIRST_EX_LARGE_FETCH));
+        search.hasEntry = static_cast<bool>(search.find);
+    };
+    enter(top);
+    while (!open.empty()) {
+        Search& search = open.back();
+        if (!search.hasEntry) {
+            const std::wstring finished = std::move(search.folder);
+            open.pop_back();
+            if (!open.empty() && !RemoveDirectoryW(finished.c_str()))
+                Report(diagnostics, "Delete directory failed.\n");
+            continue;
+        }
+        const WIN32_FIND_DATAW entry = search.entry;
+        search.hasEntry = FindNextFileW(search.find.Get(), &search.entry) != 0;
+        if (IsDotEntry(entry.cFileName))
+            continue;
+        std::wstring path = Join(search.folder, entry.cFileName);
+        const bool link = entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (!link)
+                enter(std::move(path)); // invalidates search
+            else if (!RemoveLink(path))
+                Report(diagnostics, "Delete directory failed.\n");
+        } else if (!path.ends_with(L"Uninstall.exe")) {
+            if (!(link ? RemoveLink(path) : DeleteFileW(path.c_str())))
+                Report(diagnostics, "Delete file failed.\n");
+        }
+    }
+}
+
+void RemoveProductFolder(RemovalPage& page, FILE* diagnostics) {
+    const std::wstring programFiles = ShellFolderPath(CSIDL_PROGRAM_FILES);
+    const std::wstring folder = ResolveFolderBelow(programFiles, page.ProductDir());
+    if (folder.empty())
+        Report(diagnostics, "Product folder skipped: not below the Program Files folder.\n");
+    else
+        DeleteFolderContents(folder, diagnostics);
+    // The folder itself stays: it still holds the uninstaller.
+    page.AddLine(L"Remove folder " + programFiles + L"\\" + page.ProductDir() + L"...");
+}
+
+void RemoveShortcutGroup(RemovalPage& page, FILE* diagnostics) {
+    const std::wstring programs = ShellFolderPath(CSIDL_COMMON_PROGRAMS);
+    const std::wstring folder = ResolveFolderBelow(programs, page.MenuGroup());
+    if (folder.empty()) {
+        Report(diagnostics, "Shortcut group skipped: not below the Programs folder.\n");
+    } else {
+        DeleteFolderContents(folder, diagnostics);
+        if (!RemoveDirectoryW(Extended(folder).c_str()))
+            Report(diagnostics, "Delete shoortcut directory failed.\n");
+    }
+    page.AddLine(L"Remove folder " + programs + L"\\" + page.MenuGroup() + L"...");
+}
+
+} // namespace
+
+std::wstring ResolveFolderBelow(const std::wstring& parent, const std::wstring& name) {
+    if (parent.empty() || !IsPlainRelativeName(name))
+        return {};
+    std::wstring base = FullPath(parent);
+    const std::wstring folder = FullPath(parent + L"\\" + name);
+    if (base.empty() || folder.empty())
+        return {};
+    if (!base.ends_with(L'\\'))
+        base += L'\\';
+    if (folder.size() <= base.size() ||
+        CompareStringOrdinal(folder.c_str(), static_cast<int>(base.size()), base.c_str(),
+                             static_cast<int>(base.size()), TRUE) != CSTR_EQUAL)
+        return {};
+    // A link on the way would lead the walk out of the parent.
+    for (size_t end = base.size() + 1; end <= folder.size(); ++end) {
+        if ((end == folder.size() || folder[end] == L'\\') &&
+            IsLink(Extended(folder.substr(0, end))))
+            return {};
+    }
+    return folder;
+}
+
+void DeleteFolderContents(std::wstring folder, FILE* diagnostics) {
+    const std::wstring full = FullPath(folder);
+    if (full.empty())
+        return;
+    const std::wstring top = Extended(full);
+    // The contents of a linked folder belong to its target.
+    if (IsLink(top))
+        return;
+    DeleteTree(top, diagnostics);
+}
+
+BOOL UnregisterProduct(RemovalPage& page) {
+    CNtRegistry& registry = page.Registry();
+    registry.Initialize();
+    registry.SelectMachineRoot();
+    registry.OpenKey(kUninstallKeyPath, TRUE, TRUE);
+    return registry.DeleteKeyTree(std::wstring(kUninstallKeyPath) + L"\\" + kProductKeyName);
+}
+
+void RunRemoval(RemovalPage& page, FILE* diagnostics) {
+    page.EnableNext(false);
+    page.ClearList();
+    const InstallLogRecord& log = page.Log();
+    const int count = LoggedEntryCount(log);
+    for (int i = 0; i < count; ++i) {
+        const LoggedFile file = LoggedEntry(log, i);
+        page.AddLine(L"Delete file " + file.path + L"...");
+        if (file.terminated)
+            DeleteFileW(file.path.c_str());
+        page.StepProgress();
+    }
+    RemoveProductFolder(page, diagnostics);
+    RemoveShortcutGroup(page, diagnostics);
+    UnregisterProduct(page);
+    page.AddLine(L"Unregistering uninstaller...");
+    page.AddLine(L"Done.");
+    page.SetStatusText(L"Please click the next button.");
+    page.EnableNext(true);
+}
+
+DWORD WINAPI RemovalWorker(LPVOID page) {
+    RunRemoval(*static_cast<RemovalPage*>(page), stdout);
+    return 0;
+}
