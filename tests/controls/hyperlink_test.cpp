@@ -212,3 +212,23 @@ TEST(HyperLink, ColoursFollowHoverVisitsAndFailedOpens) {
     });
     dialog.Show();
 }
+
+TEST(HyperLink, ASecondShowingOfThePageAttachesAfresh) {
+    int showing = 0;
+    LinkDialog dialog([&](LinkDialog& d) {
+        if (++showing == 1) {
+            d.link.SetLinkTarget(L"https://corvina.example/");
+            d.link.SendMessage(WM_MOUSEMOVE); // the page ends with the pointer over the link
+            return;
+        }
+        EXPECT_EQ(Tool(d.link).first, L"https://corvina.example/");
+        EXPECT_EQ(TextColour(d.link), kNormal) << "hovering ended with the old window";
+        d.link.SendMessage(WM_MOUSEMOVE);
+        EXPECT_TRUE(Underlined(d.link));
+        EXPECT_TRUE(HoverEnds(d.link)) << "the new window has its own hover timer";
+        EXPECT_FALSE(Underlined(d.link));
+    });
+    dialog.Show();
+    dialog.Show();
+    EXPECT_EQ(showing, 2);
+}
