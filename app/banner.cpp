@@ -138,3 +138,7 @@ UniqueFont CreatePageFont(int height, int weight) {
     return UniqueFont(
         CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, 0, 0, 0, 0, 0, L"Derez"));
 }
+
+void SetControlFont(HWND control, const UniqueFont& font) {
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+}

@@ -57,3 +57,4 @@ void SetPageIcon(HWND page, HICON icon);
 
 // A page font: face "Derez", zero for every other parameter.
 UniqueFont CreatePageFont(int height, int weight);
+void SetControlFont(HWND control, const UniqueFont& font);

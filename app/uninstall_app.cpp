@@ -3,7 +3,9 @@
 #include <commctrl.h>
 
 #include "app/page_loop.h"
-#include "app/placeholder_pages.h"
+#include "app/uninstall_dlg.h"
+#include "controls/complete_dlg.h"
+#include "removal/progress_dlg.h"
 
 CUninstallApp::CUninstallApp() = default;
 

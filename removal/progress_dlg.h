@@ -1,0 +1,53 @@
+// CProgressDlg: the second page. It reads the installation log, runs the removal on a
+// worker thread and shows each step; it cannot be left until the removal has finished.
+#pragma once
+
+#include "app/banner.h"
+#include "framework/controls.h"
+#include "framework/dialog.h"
+#include "framework/unique_handle.h"
+#include "ntregistry/nt_registry.h"
+#include "removal/install_log.h"
+#include "removal/removal_engine.h"
+
+#include <atomic>
+#include <string>
+
+class CProgressDlg : public CDialog, public RemovalPage {
+  public:
+    CProgressDlg();
+    // Waits for the worker: it uses the log, the controls and the registry to its end.
+    ~CProgressDlg() override;
+
+    // The engine's view of the page, called from the worker thread.
+    void EnableNext(bool enable) override;
+    void ClearList() override;
+    void AddLine(const std::wstring& line) override;
+    void StepProgress() override;
+    void SetStatusText(const std::wstring& text) override;
+    const InstallLogRecord& Log() const override { return m_log; }
+    const std::wstring& ProductDir() const override { return m_productDir; }
+    const std::wstring& MenuGroup() const override { return m_menuGroup; }
+    CNtRegistry& Registry() override { return m_registry; }
+
+  protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    BOOL OnInitDialog() override;
+    bool OnCommand(UINT id, UINT notifyCode) override;
+    HBRUSH OnCtlColor(HDC dc, HWND control, UINT ctlColor) override;
+    void OnPaint() override;
+    void OnClose() override;
+
+  private:
+    InstallLogRecord m_log{};
+    CProgressCtrl m_progress;
+    CListBox m_list;
+    HICON m_icon;
+    BannerBitmap m_banner;
+    CNtRegistry m_registry;
+    std::wstring m_productDir;
+    std::wstring m_menuGroup;
+    UniqueFont m_headingFont;
+    UniqueKernelHandle m_worker;
+    std::atomic<bool> m_finished{false};
+};
