@@ -4,64 +4,21 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
-#include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
 #include "app/product_registration.h"
 #include "removal/removal_engine.h"
+#include "tests/test_support.h"
 #include "tools/install_log_writer.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace test;
 using Strings = std::vector<std::wstring>;
 
-const std::wstring kKey = std::wstring(kUninstallKeyPath) + L"\\" + kProductKeyName;
-const std::wstring kPid = std::to_wstring(GetCurrentProcessId());
 const fs::path kFiles = ShellFolderPath(CSIDL_PROGRAM_FILES);
 const fs::path kPrograms = ShellFolderPath(CSIDL_COMMON_PROGRAMS);
 
-bool Exists(const fs::path& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-void Touch(const fs::path& file) {
-    fs::create_directories(file.parent_path());
-    std::ofstream(file) << "x";
-}
-bool KeyExists(bool create = false) {
-    HKEY key;
-    const LONG status = create ? RegCreateKeyW(HKEY_LOCAL_MACHINE, kKey.c_str(), &key)
-                               : RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey.c_str(), 0, KEY_READ, &key);
-    return status == 0 && RegCloseKey(key) == 0;
-}
-
-// Wine can neither make nor remove a link, so the host's shell does; as Wine cannot wait for
-// a host process, the command ends by writing a marker file, awaited for at most 20 s.
-std::wstring Unix(const fs::path& path) {
-    using ToUnix = char*(CDECL*)(LPCWSTR);
-    auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void (*)()>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    char* unix = toUnix(path.c_str());
-    const std::wstring text = L"'" + std::wstring(unix, unix + strlen(unix)) + L"'";
-    HeapFree(GetProcessHeap(), 0, unix);
-    return text;
-}
-void Host(const std::wstring& command) {
-    const fs::path marker = fs::temp_directory_path() / (L"host-done-" + kPid);
-    std::wstring line = L"Z:\\bin\\sh -c \"" + command + L"; : >" + Unix(marker) + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, 0, 0, nullptr, nullptr, &startup,
-                       &process)) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-    for (int i = 0; i < 200 && !DeleteFileW(marker.c_str()); ++i)
-        Sleep(100);
-}
 // Wine shows a Unix link to a folder as a directory with a reparse point (0x410).
 bool MakeLink(const fs::path& link, const fs::path& target) {
     Host(L"ln -s " + Unix(target) + L" " + Unix(link));
@@ -106,7 +63,7 @@ struct Installation {
     void Clean() {
         for (const auto& folder :
              {product, group, outside, witness, groupWitness, kFiles / L"EXA", kPrograms / L"EXA"})
-            Host(L"rm -rf " + Unix(folder));
+            RemoveTree(folder);
     }
     // Writes the log into the product folder, reads it as the page does and runs the removal;
     // the result is what the run wrote to its diagnostics stream.
@@ -135,14 +92,6 @@ struct Installation {
     size_t Steps() const { return std::count(page.calls.begin(), page.calls.end(), L"step"); }
 };
 
-Strings Entries(const fs::path& folder) {
-    Strings names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().wstring());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST(Removal, RemovesAnInstallationInItsOrder) {
     Installation in;
     // Wine's folders ignore case, so the lower-case twin lives in a folder of its own.
@@ -154,7 +103,7 @@ TEST(Removal, RemovesAnInstallationInItsOrder) {
     const fs::path logged[] = {in.outside / L"a.ex4", in.outside / L"Folder"};
     Touch(logged[0]);
     Touch(logged[1] / L"kept.txt");
-    KeyExists(true);
+    ProductKeyExists(true);
 
     EXPECT_EQ(in.Run({2, {logged[0].wstring(), logged[1].wstring()}}), "");
     Strings expected = {L"disable", L"clear"};
@@ -164,7 +113,7 @@ TEST(Removal, RemovesAnInstallationInItsOrder) {
         expected.push_back(line);
     EXPECT_EQ(in.page.calls, expected);
     EXPECT_EQ(Entries(in.product), (Strings{L"MyUninstall.exe", L"Uninstall.exe"}));
-    EXPECT_FALSE(Exists(in.group) || Exists(logged[0]) || KeyExists());
+    EXPECT_FALSE(Exists(in.group) || Exists(logged[0]) || ProductKeyExists());
     EXPECT_TRUE(Exists(logged[1] / L"kept.txt")); // a logged folder is no file
 
     // The key is gone now, so the registration's defaults lead to the "EXA" folders.
@@ -240,14 +189,14 @@ TEST(RemovalSafety, FoldersOutsideTheirParentAreRefused) {
          {std::pair<std::wstring, std::wstring>{L"", L""},
           {in.witness.wstring(), L"x\\..\\" + in.witness.filename().wstring()}}) {
         Touch(in.outside / L"logged.txt");
-        KeyExists(true);
+        ProductKeyExists(true);
         in.page.productDir = product;
         in.page.menuGroup = group;
         EXPECT_EQ(in.Run({1, {(in.outside / L"logged.txt").wstring()}}),
                   "Product folder skipped: not below the Program Files folder.\n"
                   "Shortcut group skipped: not below the Programs folder.\n");
         EXPECT_EQ(Strings(in.page.calls.end() - 6, in.page.calls.end()), in.Ending());
-        EXPECT_FALSE(Exists(in.outside / L"logged.txt") || KeyExists());
+        EXPECT_FALSE(Exists(in.outside / L"logged.txt") || ProductKeyExists());
     }
 }
 
@@ -266,7 +215,7 @@ TEST(RemovalSafety, LinksAreNeverFollowed) {
                 diagnostics.find("Delete directory failed.\n") != std::string::npos);
 
     // A product folder or group that is itself a link is not walked at all.
-    Host(L"rm -rf " + Unix(in.product));
+    RemoveTree(in.product);
     ASSERT_TRUE(MakeLink(in.product, in.outside / L"Full"));
     ASSERT_TRUE(MakeLink(in.group, in.outside / L"Full"));
     in.Run();
