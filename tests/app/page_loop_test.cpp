@@ -33,54 +33,46 @@ using Welcome = ScriptedPage<'W'>;
 using Progress = ScriptedPage<'P'>;
 using Completion = ScriptedPage<'C'>;
 
-std::vector<std::string> RunLoop(std::deque<INT_PTR> script, int* status = nullptr) {
-    g_script = std::move(script);
-    g_log.clear();
-    g_nextId = 0;
-    {
-        Welcome welcome;
-        const int result = RunPageLoop<Progress, Completion>(welcome);
-        if (status)
-            *status = result;
-    }
-    EXPECT_TRUE(g_script.empty()) << "pages left unshown";
-    return g_log;
-}
-
 using Log = std::vector<std::string>;
 
 } // namespace
 
 TEST(PageLoop, FollowsEveryRowOfTheTable) {
-    int status = -1;
-    EXPECT_EQ(RunLoop({IDCANCEL}, &status), (Log{"W+1", "W1", "W-1"}));
-    EXPECT_EQ(status, 0);
-
-    // The ordinary removal: Next, Next, Finish. The completion page goes before the progress page.
-    EXPECT_EQ(RunLoop({IDOK, IDOK, IDCANCEL}, &status),
-              (Log{"W+1", "W1", "P+2", "P2", "C+3", "C3", "C-3", "P-2", "W-1"}));
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(RunLoop({IDOK, IDOK, IDOK}),
-              (Log{"W+1", "W1", "P+2", "P2", "C+3", "C3", "C-3", "P-2", "W-1"}));
-    EXPECT_EQ(RunLoop({IDOK, IDCANCEL}), (Log{"W+1", "W1", "P+2", "P2", "P-2", "W-1"}));
-
-    // Prev from the progress page: the same welcome object, then a fresh progress page.
-    EXPECT_EQ(RunLoop({IDOK, IDC_PREV, IDOK, IDCANCEL}),
-              (Log{"W+1", "W1", "P+2", "P2", "P-2", "W1", "P+3", "P3", "P-3", "W-1"}));
-
-    // Prev from the completion page returns to the welcome page, not to the progress page.
-    EXPECT_EQ(RunLoop({IDOK, IDOK, IDC_PREV, IDOK, IDOK, IDCANCEL}),
-              (Log{"W+1", "W1", "P+2", "P2", "C+3", "C3", "C-3", "P-2", "W1", "P+4", "P4", "C+5",
-                   "C5", "C-5", "P-4", "W-1"}));
-}
-
-TEST(PageLoop, APageThatCannotBeShownEndsTheProgram) {
-    int status = 0;
-    EXPECT_EQ(RunLoop({-1}, &status), (Log{"W+1", "W1", "W-1"}));
-    EXPECT_NE(status, 0);
-    EXPECT_EQ(RunLoop({IDOK, -1}, &status), (Log{"W+1", "W1", "P+2", "P2", "P-2", "W-1"}));
-    EXPECT_NE(status, 0);
-    EXPECT_EQ(RunLoop({IDOK, IDOK, -1}, &status),
-              (Log{"W+1", "W1", "P+2", "P2", "C+3", "C3", "C-3", "P-2", "W-1"}));
-    EXPECT_NE(status, 0);
+    const Log ordinary = {"W+1", "W1", "P+2", "P2", "C+3", "C3", "C-3", "P-2", "W-1"};
+    const struct {
+        std::deque<INT_PTR> script;
+        Log log;
+        int status;
+    } rows[] = {
+        {{IDCANCEL}, {"W+1", "W1", "W-1"}, 0},
+        // Next, Next, Finish (or OK): the completion page goes before the progress page.
+        {{IDOK, IDOK, IDCANCEL}, ordinary, 0},
+        {{IDOK, IDOK, IDOK}, ordinary, 0},
+        {{IDOK, IDCANCEL}, {"W+1", "W1", "P+2", "P2", "P-2", "W-1"}, 0},
+        // Prev: the same welcome object, then a fresh progress page.
+        {{IDOK, IDC_PREV, IDOK, IDCANCEL},
+         {"W+1", "W1", "P+2", "P2", "P-2", "W1", "P+3", "P3", "P-3", "W-1"},
+         0},
+        // Prev from the completion page returns to the welcome page.
+        {{IDOK, IDOK, IDC_PREV, IDCANCEL},
+         {"W+1", "W1", "P+2", "P2", "C+3", "C3", "C-3", "P-2", "W1", "W-1"},
+         0},
+        // A page that cannot be shown ends the program instead of being shown again.
+        {{-1}, {"W+1", "W1", "W-1"}, 1},
+        {{IDOK, -1}, {"W+1", "W1", "P+2", "P2", "P-2", "W-1"}, 1},
+        {{IDOK, IDOK, -1}, ordinary, 1},
+    };
+    for (const auto& row : rows) {
+        g_script = row.script;
+        g_log.clear();
+        g_nextId = 0;
+        int status = -1;
+        {
+            Welcome welcome;
+            status = RunPageLoop<Progress, Completion>(welcome);
+        }
+        EXPECT_EQ(g_log, row.log);
+        EXPECT_EQ(status, row.status);
+        EXPECT_TRUE(g_script.empty()) << "pages left unshown";
+    }
 }
