@@ -23,8 +23,10 @@ TEST(Image, ImportsOnlySystemDllsAndCarriesManifestPagesIconAndBanner) {
     HMODULE exe = LoadLibraryExW(UNINSTALL_EXE, nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(exe, nullptr);
     const auto* base = reinterpret_cast<const BYTE*>(reinterpret_cast<ULONG_PTR>(exe) & ~3);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(
         base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    // The family's installer is 32-bit, and so is its uninstaller: it sees the same views.
+    ASSERT_EQ(nt->FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
     const auto* import = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
         base + nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
     const std::set<std::string> system = {"kernel32.dll", "user32.dll",   "gdi32.dll",
@@ -41,6 +43,7 @@ TEST(Image, ImportsOnlySystemDllsAndCarriesManifestPagesIconAndBanner) {
     const std::string manifest = Resource(exe, RT_MANIFEST, 1);
     EXPECT_NE(manifest.find("level=\"requireAdministrator\" uiAccess=\"false\""),
               std::string::npos);
+    EXPECT_NE(manifest.find("processorArchitecture=\"x86\""), std::string::npos);
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
               std::string::npos);
     for (int dialog : {IDD_UNINSTALL, IDD_PROGRESS, IDD_COMPLETE})

@@ -54,7 +54,7 @@ HWND FindPage(DWORD processId, int marker, int absent) {
         HWND found;
     } search{processId, marker, absent, nullptr};
     EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
+        [](HWND window, LPARAM param) __attribute__((stdcall))->BOOL {
             auto* search = reinterpret_cast<Search*>(param);
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);

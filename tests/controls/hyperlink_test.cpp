@@ -83,6 +83,16 @@ TEST(HyperLink, OpensThroughTheShellOrTheAssociationFitsAndColoursByState) {
     ScopedHtmAssociation association(L"link_recorder.exe -url \"%1\"");
     LinkPage d;
     d.script = [&] {
+        // The error box runs its modal loop on this thread: a page timer reads and ends it there.
+        static wchar_t seen[512]; // the text of the last one
+        SetTimer(
+            d.m_hWnd, 1, 50, [](HWND page, UINT, UINT_PTR, DWORD) __attribute__((stdcall)) {
+                if (const HWND box = GetActiveWindow(); box && box != page) {
+                    GetDlgItemTextW(box, 0xFFFF, seen, 512);
+                    EXPECT_EQ(GetWindow(box, GW_OWNER), page) << "the box is modal to the page";
+                    EndDialog(box, IDOK);
+                }
+            });
         EXPECT_EQ(d.blank.GetWindowText(), L" ");
         RECT was, now;
         GetWindowRect(d.link.m_hWnd, &was);
@@ -117,17 +127,8 @@ TEST(HyperLink, OpensThroughTheShellOrTheAssociationFitsAndColoursByState) {
                 DispatchMessageW(&msg);
         EXPECT_EQ(LookOf(d.link), std::pair(kVisited, false)) << "hovering ends";
 
-        // The error box runs its modal loop on this thread: a page timer reads and ends it there.
-        static wchar_t seen[512]; // its text
-        SetTimer(d.m_hWnd, 1, 50, [](HWND page, UINT, UINT_PTR, DWORD) {
-            if (const HWND box = GetActiveWindow(); box != page) {
-                GetDlgItemTextW(box, 0xFFFF, seen, 512);
-                EXPECT_EQ(GetWindow(box, GW_OWNER), page) << "the box is modal to the page";
-                EndDialog(box, IDOK);
-            }
-        });
         association.SetOpenCommand(std::nullopt);
-        SetActiveWindow(d.m_hWnd); // as a click would: the started program may have taken it
+        SetActiveWindow(d.m_hWnd); // as a real click would: the box goes to the active window
         d.link.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
         EXPECT_STREQ(seen, L"Unable to open hyperlink:\n\nThe specified file was not found.");
         EXPECT_EQ(LookOf(d.link).first, kNormal) << "a failed open clears visited";

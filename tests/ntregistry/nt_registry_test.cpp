@@ -72,9 +72,9 @@ TEST_F(NtRegistry, BindingSidTextAndErrorText) {
     auto missing = [](std::wstring name) {
         return L"CNtRegistry::ClearKeys()|16|Could not find " + name + L" entry point in NTDLL.DLL";
     };
-    // A lambda serves as NTAPI function: x64 has a single calling convention.
-    const Entry refuseQuery = Entry(
-        +[](HANDLE, TOKEN_INFORMATION_CLASS, PVOID, ULONG, PULONG) { return LONG(kAccessDenied); });
+    // NTAPI is stdcall on x86: the lambda must say so, or the caller's stack is left unbalanced.
+    const Entry refuseQuery = Entry(+[](HANDLE, TOKEN_INFORMATION_CLASS, PVOID, ULONG, PULONG)
+                                        __attribute__((stdcall)) { return LONG(kAccessDenied); });
     // Both names are hidden: only the first missing one is told, and a missing string routine
     // other than RtlInitUnicodeString is no failure.
     for (auto [name, entry, later, message, root] :
