@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstring>
@@ -15,8 +16,36 @@ namespace test {
 namespace fs = std::filesystem;
 
 inline const std::wstring kPid = std::to_wstring(GetCurrentProcessId());
-inline const std::wstring kProductKey =
-    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvina";
+inline const std::wstring kUninstallKey =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+inline const std::wstring kProductKey = kUninstallKey + L"\\Corvina";
+
+// The family's installer is a 32-bit program: on 64-bit Windows its files lie below
+// "Program Files (x86)" and its keys in the 32-bit registry view. Tests lay installations
+// down there by naming those views outright, never by asking the product where they are.
+inline constexpr REGSAM kInstallerView = KEY_WOW64_32KEY;
+inline constexpr REGSAM kNativeView = KEY_WOW64_64KEY; // on 32-bit Windows the same view
+
+inline fs::path ShellFolder(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+inline const fs::path kInstallerFiles = ShellFolder(CSIDL_PROGRAM_FILESX86);
+inline const fs::path kCommonPrograms = ShellFolder(CSIDL_COMMON_PROGRAMS);
+
+// True in a 32-bit process on 64-bit Windows, where a second, native view exists.
+inline bool OnWow64() {
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+// The native Program Files folder, which a 32-bit process cannot ask the shell for.
+inline fs::path NativeProgramFiles() {
+    wchar_t path[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"ProgramW6432", path, MAX_PATH);
+    return path;
+}
 
 inline bool Exists(const fs::path& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -35,23 +64,50 @@ inline std::vector<std::wstring> Entries(const fs::path& folder) {
     return names;
 }
 
-inline bool ProductKeyExists(bool create = false) {
+inline bool KeyExists(const std::wstring& path, REGSAM view = kInstallerView) {
     HKEY key;
-    const LONG status =
-        create ? RegCreateKeyW(HKEY_LOCAL_MACHINE, kProductKey.c_str(), &key)
-               : RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProductKey.c_str(), 0, KEY_READ, &key);
-    return status == 0 && RegCloseKey(key) == 0;
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &key) == 0 &&
+           RegCloseKey(key) == 0;
 }
 
-// Sets REG_SZ values of the product key, creating it; {name, value} pairs.
-inline void SetProductValues(const std::vector<std::pair<const wchar_t*, std::wstring>>& values) {
+// Sets values of a key below HKEY_LOCAL_MACHINE, creating it; {name, text} pairs, REG_SZ
+// unless a type is given.
+struct RegValue {
+    const wchar_t* name;
+    std::wstring text;
+    DWORD type = REG_SZ;
+};
+inline void SetValues(const std::wstring& path, const std::vector<RegValue>& values,
+                      REGSAM view = kInstallerView) {
     HKEY key;
-    if (RegCreateKeyW(HKEY_LOCAL_MACHINE, kProductKey.c_str(), &key) != 0)
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr,
+                        &key, nullptr) != 0)
         return;
-    for (const auto& [name, text] : values)
-        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+    for (const auto& [name, text, type] : values)
+        RegSetValueExW(key, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
+}
+
+inline void CreateKey(const std::wstring& path, REGSAM view = kInstallerView) {
+    SetValues(path, {}, view);
+}
+
+inline void DeleteKeyTree(const std::wstring& path, REGSAM view = kInstallerView) {
+    HKEY parent;
+    const size_t seam = path.rfind(L'\\');
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.substr(0, seam).c_str(), 0, KEY_ALL_ACCESS | view,
+                      &parent) != 0)
+        return;
+    RegDeleteTreeW(parent, path.substr(seam + 1).c_str());
+    RegCloseKey(parent);
+}
+
+inline bool ProductKeyExists() {
+    return KeyExists(kProductKey);
+}
+inline void SetProductValues(const std::vector<RegValue>& values) {
+    SetValues(kProductKey, values);
 }
 
 // The host's path of a prefix path, quoted for sh.

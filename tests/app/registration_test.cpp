@@ -7,10 +7,11 @@
 
 #include "app/product_registration.h"
 #include "ntregistry/nt_registry.h"
+#include "tests/test_support.h"
 
 namespace {
 
-const std::wstring kProductKey = std::wstring(kUninstallKeyPath) + L"\\" + kProductKeyName;
+using namespace test;
 
 std::vector<std::wstring> Read() {
     CNtRegistry registry;
@@ -19,34 +20,35 @@ std::vector<std::wstring> Read() {
             r.contactName,    r.publisher,   r.email,      r.productUrl};
 }
 
-void Put(HKEY key, const wchar_t* name, const std::wstring& text, DWORD type = REG_SZ) {
-    RegSetValueExW(key, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-}
-
 TEST(ProductRegistration, ReadsTheNineValuesOrTheirDefaults) {
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kProductKey.c_str());
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kProductKey.c_str());
+    DeleteKeyTree(kProductKey);
+    // On 64-bit Windows a namesake in the native view belongs to some 64-bit program.
+    if (OnWow64())
+        SetValues(kProductKey, {{L"ProductName", L"Namesake"}}, kNativeView);
     EXPECT_EQ(Read(), (std::vector<std::wstring>{L"111", L"_", L"EXA", L"EXA", L"_", L"none",
                                                  L"none", L"none", L"none"}));
+    if (OnWow64())
+        DeleteKeyTree(kProductKey, kNativeView);
 
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyW(HKEY_LOCAL_MACHINE, kProductKey.c_str(), &key), ERROR_SUCCESS);
     const DWORD number = 7;
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kProductKey.c_str(), 0, nullptr, 0,
+                              KEY_WRITE | kInstallerView, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
     RegSetValueExW(key, L"CorvinaVersion", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
                    sizeof number);
-    Put(key, L"ProductName", L"Trend Navigator");
-    Put(key, L"ProductDir", L"");
-    Put(key, L"MenuGroup", L"%ProgramFiles%\\Group", REG_EXPAND_SZ);
-    Put(key, L"ContactName", L"Desk");
-    Put(key, L"Publisher", L"Corvina");
-    Put(key, L"Email", L"a@b.example");
-    Put(key, L"ProductURL", L"https://b.example/");
     RegCloseKey(key);
+    SetProductValues({{L"ProductName", L"Trend Navigator"},
+                      {L"ProductDir", L""},
+                      {L"MenuGroup", L"%ProgramFiles%\\Group", REG_EXPAND_SZ},
+                      {L"ContactName", L"Desk"},
+                      {L"Publisher", L"Corvina"},
+                      {L"Email", L"a@b.example"},
+                      {L"ProductURL", L"https://b.example/"}});
     EXPECT_EQ(Read(), (std::vector<std::wstring>{
                           L"111", L"Trend Navigator", L"", L"%ProgramFiles%\\Group", L"_", L"Desk",
                           L"Corvina", L"a@b.example", L"https://b.example/"}));
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kProductKey.c_str());
+    DeleteKeyTree(kProductKey);
 }
 
 } // namespace

@@ -1,9 +1,7 @@
 // The real Uninstall.exe on a real installation in the test prefix, driven from outside.
 #include <windows.h>
 #include <gtest/gtest.h>
-#include <shlobj.h>
 
-#include "removal/install_log.h"
 #include "res/resource.h"
 #include "tests/app/wizard_driver.h"
 #include "tests/controls/link_test_support.h"
@@ -15,12 +13,14 @@ namespace {
 using namespace test;
 using Strings = std::vector<std::wstring>;
 
-// One installed product, as the family's installer leaves it, and a witness beside it.
+// One installed product, as the family's installer leaves it, and witnesses beside it: on
+// 64-bit Windows also a namesake folder and key of some 64-bit program in the native views.
 struct Installation {
     std::wstring name = L"Corvina E2E " + kPid;
-    fs::path files = ShellFolderPath(CSIDL_PROGRAM_FILES);
+    fs::path files = kInstallerFiles;
     fs::path product = files / name;
-    fs::path group = fs::path(ShellFolderPath(CSIDL_COMMON_PROGRAMS)) / name;
+    fs::path group = kCommonPrograms / name;
+    fs::path namesake = NativeProgramFiles() / name;
     fs::path terminal = files / (L"E2E Terminal " + kPid);
     fs::path witness = files / (L"E2E Witness " + kPid);
     Strings logged = {(terminal / L"experts\\Corvina.ex4").wstring(),
@@ -45,15 +45,38 @@ struct Installation {
                           {L"Publisher", L"Corvina Software"},
                           {L"Email", L"support@corvina.example"},
                           {L"ProductURL", L"https://www.corvina.example/"}});
-        HKEY extra; // a subkey: the whole tree must go
-        if (RegCreateKeyW(HKEY_LOCAL_MACHINE, (kProductKey + L"\\Extra").c_str(), &extra) == 0)
-            RegCloseKey(extra);
+        CreateKey(kProductKey + L"\\Extra"); // a subkey: the whole tree must go
+        if (OnWow64()) {
+            Touch(namesake / L"Install.log");
+            Touch(namesake / L"Readme.txt");
+            SetValues(kProductKey, {{L"ProductName", L"Namesake"}, {L"ProductDir", name}},
+                      kNativeView);
+        }
     }
     ~Installation() { Clean(); }
     void Clean() {
         for (const auto& folder : {product, group, terminal, witness})
             RemoveTree(folder);
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kProductKey.c_str());
+        DeleteKeyTree(kProductKey);
+        if (OnWow64()) {
+            RemoveTree(namesake);
+            DeleteKeyTree(kProductKey, kNativeView);
+        }
+    }
+    bool NamesakesIntact() const {
+        if (!OnWow64())
+            return true;
+        wchar_t dir[MAX_PATH] = {};
+        DWORD size = sizeof dir;
+        HKEY key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProductKey.c_str(), 0, KEY_READ | kNativeView,
+                          &key) != 0)
+            return false;
+        const LONG read =
+            RegGetValueW(key, nullptr, L"ProductDir", RRF_RT_REG_SZ, nullptr, dir, &size);
+        RegCloseKey(key);
+        return read == 0 && dir == name &&
+               Entries(namesake) == Strings{L"Install.log", L"Readme.txt"};
     }
     std::wstring Uninstaller() const { return (product / L"Uninstall.exe").wstring(); }
 };
@@ -124,6 +147,7 @@ TEST(Wizard, RemovesTheWholeProductFromWelcomeToFinish) {
     EXPECT_EQ(Entries(in.product), Strings{L"Uninstall.exe"});
     EXPECT_FALSE(Exists(in.group) || ProductKeyExists());
     EXPECT_TRUE(Exists(in.witness / L"keep.txt"));
+    EXPECT_TRUE(in.NamesakesIntact());
 }
 
 TEST(Wizard, CancelEscapeAndCloseRemoveNothingAndNoKeyShowsDefaults) {
@@ -143,7 +167,7 @@ TEST(Wizard, CancelEscapeAndCloseRemoveNothingAndNoKeyShowsDefaults) {
                 Exists(in.group / L"Uninstall.lnk"));
     EXPECT_TRUE(ProductKeyExists());
 
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kProductKey.c_str());
+    DeleteKeyTree(kProductKey);
     RunningProgram wizard(in.Uninstaller());
     HWND welcome = WaitForPage(wizard.Id(), IDC_VERSION);
     ASSERT_NE(welcome, nullptr);

@@ -16,8 +16,8 @@ namespace {
 using namespace test;
 using Strings = std::vector<std::wstring>;
 
-const fs::path kFiles = ShellFolderPath(CSIDL_PROGRAM_FILES);
-const fs::path kPrograms = ShellFolderPath(CSIDL_COMMON_PROGRAMS);
+const fs::path kFiles = kInstallerFiles;
+const fs::path kPrograms = kCommonPrograms;
 
 // Wine shows a Unix link to a folder as a directory with a reparse point (0x410).
 bool MakeLink(const fs::path& link, const fs::path& target) {
@@ -103,7 +103,7 @@ TEST(Removal, RemovesAnInstallationInItsOrder) {
     const fs::path logged[] = {in.outside / L"a.ex4", in.outside / L"Folder"};
     Touch(logged[0]);
     Touch(logged[1] / L"kept.txt");
-    ProductKeyExists(true);
+    CreateKey(kProductKey);
 
     EXPECT_EQ(in.Run({2, {logged[0].wstring(), logged[1].wstring()}}), "");
     Strings expected = {L"disable", L"clear"};
@@ -189,7 +189,7 @@ TEST(RemovalSafety, FoldersOutsideTheirParentAreRefused) {
          {std::pair<std::wstring, std::wstring>{L"", L""},
           {in.witness.wstring(), L"x\\..\\" + in.witness.filename().wstring()}}) {
         Touch(in.outside / L"logged.txt");
-        ProductKeyExists(true);
+        CreateKey(kProductKey);
         in.page.productDir = product;
         in.page.menuGroup = group;
         EXPECT_EQ(in.Run({1, {(in.outside / L"logged.txt").wstring()}}),
