@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Uninstall.exe, installs a demo Corvina product into a
-# Wine prefix of its own and starts the uninstaller on it. Without a display the wizard
-# runs under Xvfb and a screenshot of its first page is saved instead.
+# 64-bit Wine prefix of its own, where the family's 32-bit installer would put it (Program
+# Files (x86), the 32-bit registry view), and starts the uninstaller on it. Without a
+# display the wizard runs under Xvfb, is driven through to the end, and each page's
+# screenshot is saved.
 set -eu
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -21,8 +23,8 @@ run cmd /c exit 0
 
 product="Corvina Trend Navigator"
 drive="$prefix/drive_c"
-product_dir="$drive/Program Files/$product"
-terminal_dir="$drive/Program Files/MetaTrader 4"
+product_dir="$drive/Program Files (x86)/$product"
+terminal_dir="$drive/Program Files (x86)/MetaTrader 4"
 group_dir="$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/$product"
 mkdir -p "$product_dir/Presets" "$terminal_dir/experts/indicators" "$terminal_dir/experts/libraries" "$group_dir"
 cp "$build/app/Uninstall.exe" "$product_dir/"
@@ -49,14 +51,14 @@ REGEDIT4
 "Email"="support@corvina.example"
 "ProductURL"="https://www.corvina.example/"
 "DisplayName"="$product"
-"UninstallString"="C:\\\\Program Files\\\\$product\\\\Uninstall.exe"
+"UninstallString"="\\"C:\\\\Program Files (x86)\\\\$product\\\\Uninstall.exe\\""
 EOF
 
-pf='C:\Program Files'
+pf='C:\Program Files (x86)'
 links='C:\ProgramData\Microsoft\Windows\Start Menu\Programs'
 tr -d '\r' <<EOF | sed 's/$/\r/' >"$build/demo-setup.bat"
 @echo off
-reg import "$(winpath "$build/demo-registration.reg")"
+reg import "$(winpath "$build/demo-registration.reg")" /reg:32
 "$(winpath "$build/tools/make-install-log.exe")" "$pf\\$product\\Install.log" "$pf\\MetaTrader 4\\experts\\Corvina Trend Navigator.ex4" "$pf\\MetaTrader 4\\experts\\indicators\\CorvinaTrend.ex4" "$pf\\MetaTrader 4\\experts\\libraries\\corvina.dll" "$pf\\$product\\License.txt" "$pf\\$product\\Trend Navigator.chm"
 "$(winpath "$build/tools/make-shortcut.exe")" "$links\\$product\\Uninstall $product.lnk" "$pf\\$product\\Uninstall.exe" "Removes $product"
 "$(winpath "$build/tools/make-shortcut.exe")" "$links\\$product\\$product Help.lnk" "$pf\\$product\\Trend Navigator.chm" "Help"
@@ -65,14 +67,15 @@ EOF
 run cmd /c "$(winpath "$build/demo-setup.bat")"
 
 echo "Demo installation of \"$product\" ready in $prefix"
-uninstaller="C:\\Program Files\\$product\\Uninstall.exe"
+uninstaller="$pf\\$product\\Uninstall.exe"
 if [ -n "${DISPLAY:-}" ]; then
     run "$uninstaller"
     exit 0
 fi
 
-# No display: run the wizard on a virtual one and photograph its first page. Without a
-# window manager there, Wine draws the window frames itself.
+# No display: run the wizard on a virtual one, photograph each page and go on with the
+# keyboard as a user would (Enter for Next, Escape for Finish). Without a window manager
+# there, Wine draws the window frames itself.
 run reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
 exec 3< <(Xvfb -displayfd 4 -screen 0 1024x768x24 -nolisten tcp 4>&1 2>/dev/null)
 xvfb=$!
@@ -81,13 +84,30 @@ read -r -t 20 number <&3
 export DISPLAY=:$number
 run "$uninstaller" &
 wizard=$!
-window=$(timeout 60 xdotool search --sync --limit 1 --name '^Uninstall$' 2>/dev/null) || true
-sleep 2
-shot="$build/demo-screenshot.png"
-if [ -n "$window" ]; then
-    eval "$(xdotool getwindowgeometry --shell "$window")"
-    /usr/bin/import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "$shot"
-    echo "No display: the wizard ran under Xvfb; its window is in $shot"
-fi
-WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+page=
+# Waits for the next page's window, photographs it as demo-NAME.png and presses KEY.
+next_page() {
+    local window
+    for _ in $(seq 60); do
+        window=$(xdotool search --onlyvisible --name '^Uninstall$' 2>/dev/null | tail -1) || true
+        [ -n "$window" ] && [ "$window" != "$page" ] && break
+        sleep 1
+    done
+    [ -n "$window" ] && [ "$window" != "$page" ] || { echo "No $1 page appeared" >&2; return 1; }
+    page=$window
+    sleep "$3"
+    eval "$(xdotool getwindowgeometry --shell "$page")"
+    /usr/bin/import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "$build/demo-$1.png"
+    xdotool windowfocus --sync "$page" key "$2"
+}
+next_page welcome Return 2 && next_page progress Return 5 && next_page complete Escape 2 || true
 wait $wizard 2>/dev/null || true
+WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+echo "No display: the wizard ran under Xvfb; its pages are in $build/demo-*.png"
+if [ -e "$product_dir/Install.log" ] || [ -e "$group_dir" ] ||
+    run reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Corvina' /reg:32 \
+        >/dev/null 2>&1; then
+    echo "The demo installation is still there."
+    exit 1
+fi
+echo "The demo installation was removed; the product folder keeps: $(ls "$product_dir")"
