@@ -13,43 +13,30 @@
 class CNtRegistry {
   public:
     explicit CNtRegistry(NtEntryPointProvider& provider = DefaultNtEntryPointProvider());
-    virtual ~CNtRegistry();
     CNtRegistry(const CNtRegistry&) = delete;
     CNtRegistry& operator=(const CNtRegistry&) = delete;
 
-    // Binding and lifecycle.
+    // Binds ntdll afresh and makes the user's key (\Registry\User\<SID>) root and current.
     void Initialize();
-    BOOL BindNtEntryPoints(std::wstring& errorText);
-    BOOL GetUserSidText(std::wstring& sidText);
-    BOOL SidToText(PSID sid, wchar_t* text, DWORD& capacity);
-    std::wstring FormatNtError(DWORD code);
-    void ShowMessage(UINT type, const std::wstring& text);
-    BOOL IsWindows2000OrLater();
-
-    // Key paths, opening and values.
+    // Makes \Registry\Machine root and current.
     BOOL SelectMachineRoot();
+    // A path not under \Registry\ is taken relative to the root.
     BOOL OpenKey(const std::wstring& path, BOOL create, BOOL makeCurrent);
+    // A value of the current key; "(Default)" names the unnamed value. Returns what it stores
+    // in out: defaultValue when a named value is missing or no string.
     std::wstring ReadString(std::wstring& out, const std::wstring& valueName,
                             const std::wstring& defaultValue);
-    std::wstring BuildNativePath(const std::wstring& path);
-    void SetKeyName(const std::wstring& path);
-    BOOL ProbeNulTerminatedKey(const std::wstring& path);
-    std::wstring GetCurrentPath();
-    DWORD GetValueType(const std::wstring& valueName, DWORD& length);
-
     // Removes the key with all its subkeys, leaves first.
     BOOL DeleteKeyTree(const std::wstring& path);
 
-    BOOL TrailingNul() const { return m_trailingNul; }
     ULONG Status() const { return m_status; }
+    // "Error" when the process token could not be read.
     const std::wstring& UserSid() const { return m_userSid; }
-    const std::wstring& RootPath() const { return m_rootPath; }
-    const std::wstring& CurrentPath() const { return m_currentPath; }
-    const UNICODE_STRING& KeyName() const { return m_keyName; }
-    const NtEntryPoints& EntryPoints() const { return m_nt; }
 
   private:
-    template <typename F> bool Bind(F& slot, HMODULE ntdll, const char* name);
+    // The text of the message box that tells what is missing; empty when all is bound.
+    std::wstring BindNtEntryPoints();
+    bool GetUserSidText(std::wstring& sidText);
     // Operations check their entry points first: a failed binding never becomes a call
     // through a null slot.
     template <typename... F> bool Bound(F... entryPoints) {
@@ -58,16 +45,21 @@ class CNtRegistry {
         m_status = kStatusEntryPointNotFound;
         return false;
     }
-    void SetKeyNameText(const std::wstring& text, bool trailingNul);
+
+    std::wstring BuildNativePath(const std::wstring& path) const;
+    // Names the key in m_keyName, with a terminating NUL when a key of that name exists: such
+    // a twin is what the program opens, reads and deletes.
+    void SetKeyName(const std::wstring& path);
+    bool ProbeNulTerminatedKey(const std::wstring& path);
+    DWORD GetValueType(const std::wstring& valueName);
     BOOL DeleteKeyTreeLowerCase(const std::wstring& lowerRoot, const std::wstring& lowerPath);
 
-    BOOL m_trailingNul = 0;
-    ULONG m_status = 0;
+    ULONG m_status = kStatusSuccess;
     std::wstring m_userSid;
     std::wstring m_rootPath;
     std::wstring m_currentPath;
-    UNICODE_STRING m_keyName = {};
+    UNICODE_STRING m_keyName = {}; // points into m_keyNameText
+    std::wstring m_keyNameText;
     NtEntryPoints m_nt;
-    std::wstring m_keyNameText; // the text m_keyName points into
     NtEntryPointProvider& m_provider;
 };

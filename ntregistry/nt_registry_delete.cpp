@@ -12,7 +12,7 @@ constexpr ULONG kSubkeyRecordSize = 1024;
 } // namespace
 
 BOOL CNtRegistry::DeleteKeyTree(const std::wstring& path) {
-    if (m_rootPath.empty() || path.empty())
+    if (path.empty())
         return 0;
     if (!Bound(m_nt.RtlInitUnicodeString, m_nt.NtOpenKey, m_nt.NtEnumerateKey, m_nt.NtDeleteKey,
                m_nt.NtClose))
@@ -44,7 +44,7 @@ BOOL CNtRegistry::DeleteKeyTreeLowerCase(const std::wstring& lowerRoot,
     OBJECT_ATTRIBUTES attributes = KeyAttributes(name);
     ScopedNtHandle key(m_nt.NtClose);
     m_status = m_nt.NtOpenKey(key.Out(), KEY_ALL_ACCESS, &attributes);
-    if (m_status != 0)
+    if (m_status != kStatusSuccess)
         return 0;
 
     // Deleting a subkey moves the next one to index 0, so index 0 is always the one to take.
@@ -60,7 +60,7 @@ BOOL CNtRegistry::DeleteKeyTreeLowerCase(const std::wstring& lowerRoot,
     ULONG length = 0;
     m_status =
         m_nt.NtEnumerateKey(key.Get(), 0, kKeyBasicInformation, buffer, sizeof(buffer), &length);
-    while (m_status == 0) {
+    while (m_status == kStatusSuccess) {
         child.assign(lowerPath, 0, baseLength);
         child += L'\\';
         child.append(record->Name, std::min<size_t>(record->NameLength / 2, kMaxNameChars));
@@ -71,5 +71,5 @@ BOOL CNtRegistry::DeleteKeyTreeLowerCase(const std::wstring& lowerRoot,
     }
 
     m_status = m_nt.NtDeleteKey(key.Get());
-    return m_status == 0;
+    return m_status == kStatusSuccess;
 }

@@ -18,7 +18,7 @@ QueryOutcome QueryValue(const NtEntryPoints& nt, HANDLE key, const std::wstring&
     nt.RtlInitUnicodeString(&countedName, name.c_str());
 
     ULONG needed = 0;
-    status = 0;
+    status = kStatusSuccess;
     const ULONG probe = nt.NtQueryValueKey(key, &countedName, infoClass, nullptr, 0, &needed);
     if (probe == kStatusBufferOverflow) {
         // The value may grow between calls; read until a whole record fits.
@@ -42,11 +42,10 @@ QueryOutcome QueryValue(const NtEntryPoints& nt, HANDLE key, const std::wstring&
 BOOL CNtRegistry::SelectMachineRoot() {
     m_rootPath = L"\\Registry\\Machine";
     m_currentPath = m_rootPath;
-    SetKeyNameText(m_currentPath, m_trailingNul != 0);
     return 1;
 }
 
-std::wstring CNtRegistry::BuildNativePath(const std::wstring& path) {
+std::wstring CNtRegistry::BuildNativePath(const std::wstring& path) const {
     if (ToLowerAscii(path.substr(0, 10)) == L"\\registry\\")
         return path;
     std::wstring native = m_rootPath;
@@ -58,15 +57,20 @@ std::wstring CNtRegistry::BuildNativePath(const std::wstring& path) {
     return native;
 }
 
+// Callers have checked that RtlInitUnicodeString is bound.
 void CNtRegistry::SetKeyName(const std::wstring& path) {
-    const std::wstring native = BuildNativePath(path);
-    m_trailingNul = ProbeNulTerminatedKey(path);
-    SetKeyNameText(native, m_trailingNul != 0);
+    const bool trailingNul = ProbeNulTerminatedKey(path);
+    m_keyNameText = BuildNativePath(path);
+    m_nt.RtlInitUnicodeString(&m_keyName, m_keyNameText.c_str());
+    if (trailingNul) {
+        m_keyName.Length += 2;
+        m_keyName.MaximumLength = m_keyName.Length;
+    }
 }
 
-BOOL CNtRegistry::ProbeNulTerminatedKey(const std::wstring& path) {
+bool CNtRegistry::ProbeNulTerminatedKey(const std::wstring& path) {
     if (!Bound(m_nt.RtlInitUnicodeString, m_nt.NtOpenKey, m_nt.NtClose))
-        return 0;
+        return false;
     const std::wstring native = BuildNativePath(path);
     UNICODE_STRING name;
     m_nt.RtlInitUnicodeString(&name, native.c_str());
@@ -75,7 +79,7 @@ BOOL CNtRegistry::ProbeNulTerminatedKey(const std::wstring& path) {
     OBJECT_ATTRIBUTES attributes = KeyAttributes(name);
     ScopedNtHandle key(m_nt.NtClose);
     m_status = m_nt.NtOpenKey(key.Out(), KEY_ALL_ACCESS, &attributes);
-    return m_status == 0;
+    return m_status == kStatusSuccess;
 }
 
 BOOL CNtRegistry::OpenKey(const std::wstring& path, BOOL create, BOOL makeCurrent) {
@@ -93,38 +97,27 @@ BOOL CNtRegistry::OpenKey(const std::wstring& path, BOOL create, BOOL makeCurren
     } else {
         m_status = m_nt.NtOpenKey(key.Out(), KEY_ALL_ACCESS, &attributes);
     }
-    if (m_status != 0)
+    if (m_status != kStatusSuccess)
         return 0;
     if (makeCurrent)
         m_currentPath = full;
     return 1;
 }
 
-std::wstring CNtRegistry::GetCurrentPath() {
-    if (m_currentPath.empty())
-        m_currentPath = m_rootPath;
-    return m_currentPath;
-}
-
-DWORD CNtRegistry::GetValueType(const std::wstring& valueName, DWORD& length) {
-    length = 0;
-    if (!Bound(m_nt.RtlInitUnicodeString, m_nt.NtOpenKey, m_nt.NtQueryValueKey, m_nt.NtClose,
-               m_nt.RtlAllocateHeap, m_nt.RtlFreeHeap))
-        return 0;
+// The type of a value of the key m_keyName names; 0 when it cannot be read.
+DWORD CNtRegistry::GetValueType(const std::wstring& valueName) {
     OBJECT_ATTRIBUTES attributes = KeyAttributes(m_keyName);
     ScopedNtHandle key(m_nt.NtClose);
     m_status = m_nt.NtOpenKey(key.Out(), KEY_ALL_ACCESS, &attributes);
-    if (m_status != 0)
+    if (m_status != kStatusSuccess)
         return 0;
 
     ScopedHeapBlock block(m_nt);
     if (QueryValue(m_nt, key.Get(), valueName, kKeyValueFullInformation, block, m_status) !=
             QueryOutcome::Queried ||
-        m_status != 0)
+        m_status != kStatusSuccess)
         return 0;
-    const auto* record = block.As<NtKeyValueFullInformation>();
-    length = record->DataLength / 2;
-    return record->Type;
+    return block.As<NtKeyValueFullInformation>()->Type;
 }
 
 std::wstring CNtRegistry::ReadString(std::wstring& out, const std::wstring& valueName,
@@ -133,19 +126,19 @@ std::wstring CNtRegistry::ReadString(std::wstring& out, const std::wstring& valu
     if (!Bound(m_nt.RtlInitUnicodeString, m_nt.NtOpenKey, m_nt.NtQueryValueKey, m_nt.NtClose,
                m_nt.RtlAllocateHeap, m_nt.RtlFreeHeap))
         return out = result;
-    SetKeyName(GetCurrentPath());
+    SetKeyName(m_currentPath);
     if (!valueName.empty()) {
-        DWORD length = 0;
-        const DWORD type = GetValueType(valueName, length);
+        const DWORD type = GetValueType(valueName);
         if (type != REG_SZ && type != REG_EXPAND_SZ)
             return out = result;
     }
 
+    // Tells a read that failed from a value that is missing or no string.
     result += L": IN";
     OBJECT_ATTRIBUTES attributes = KeyAttributes(m_keyName);
     ScopedNtHandle key(m_nt.NtClose);
     m_status = m_nt.NtOpenKey(key.Out(), KEY_READ, &attributes);
-    if (m_status != 0)
+    if (m_status != kStatusSuccess)
         return out = result;
 
     ScopedHeapBlock block(m_nt);
@@ -157,7 +150,7 @@ std::wstring CNtRegistry::ReadString(std::wstring& out, const std::wstring& valu
         result += L": HeapAlloc() Error!!";
         break;
     case QueryOutcome::Queried:
-        if (m_status == 0) {
+        if (m_status == kStatusSuccess) {
             // The data is UTF-16 as stored, usually with its terminating NUL counted.
             const auto* record = block.As<NtKeyValuePartialInformation>();
             const auto* text = reinterpret_cast<const wchar_t*>(record->Data);

@@ -40,14 +40,15 @@ class ScopedHeapBlock {
         m_block = m_nt.RtlAllocateHeap(GetProcessHeap(), HEAP_ZERO_MEMORY, size);
         return m_block;
     }
-    void Free() {
-        if (m_block)
-            m_nt.RtlFreeHeap(GetProcessHeap(), 0, std::exchange(m_block, nullptr));
-    }
     void* Get() const { return m_block; }
     template <typename T> T* As() const { return static_cast<T*>(m_block); }
 
   private:
+    void Free() {
+        if (m_block)
+            m_nt.RtlFreeHeap(GetProcessHeap(), 0, std::exchange(m_block, nullptr));
+    }
+
     const NtEntryPoints& m_nt;
     void* m_block = nullptr;
 };
