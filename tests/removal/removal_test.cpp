@@ -25,7 +25,7 @@ bool MakeLink(const fs::path& link, const fs::path& target) {
     return GetFileAttributesW(link.c_str()) == 0x410;
 }
 
-struct Page : RemovalPage {
+struct Page : RemovalProgress {
     Strings calls;
     InstallLogRecord log = {};
     std::wstring productDir, menuGroup;
@@ -35,10 +35,6 @@ struct Page : RemovalPage {
     void AddLine(const std::wstring& line) override { calls.push_back(line); }
     void StepProgress() override { calls.push_back(L"step"); }
     void SetStatusText(const std::wstring& text) override { calls.push_back(L"status " + text); }
-    const InstallLogRecord& Log() const override { return log; }
-    const std::wstring& ProductDir() const override { return productDir; }
-    const std::wstring& MenuGroup() const override { return menuGroup; }
-    CNtRegistry& Registry() override { return registry; }
 };
 
 // A product as the installer leaves it, a folder of files outside it, and witnesses.
@@ -73,7 +69,7 @@ struct Installation {
         ReadInstallLog(page.log, name);
         page.calls.clear();
         FILE* out = _wfopen((outside.wstring() + L".out").c_str(), L"w+b");
-        RunRemoval(page, out);
+        RunRemoval({page.log, page.productDir, page.menuGroup, page.registry}, page, out);
         std::string text(4096, '\0');
         rewind(out);
         text.resize(fread(text.data(), 1, text.size(), out));
