@@ -3,11 +3,9 @@
 
 #include <string>
 
-class CNtRegistry;
+#include "removal/product_key.h"
 
-inline constexpr wchar_t kUninstallKeyPath[] =
-    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-inline constexpr wchar_t kProductKeyName[] = L"Corvina";
+class CNtRegistry;
 
 // Each value is its text, or its default when missing or not a string.
 struct ProductRegistration {

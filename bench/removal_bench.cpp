@@ -11,27 +11,20 @@
 #include <string>
 
 #include "removal/removal_engine.h"
+#include "removal/shell_folder.h"
 
 namespace {
 
 constexpr int kFolders = 500;
 constexpr int kFilesPerFolder = 20;
 
-// A page that only counts: the benchmark is about the deletions.
-struct CountingPage : RemovalPage {
-    InstallLogRecord log = {};
-    std::wstring productDir, menuGroup;
-    CNtRegistry registry;
-    int lines = 0;
+// Progress that goes nowhere: the benchmark is about the deletions.
+struct SilentProgress : RemovalProgress {
     void EnableNext(bool) override {}
     void ClearList() override {}
-    void AddLine(const std::wstring&) override { ++lines; }
+    void AddLine(const std::wstring&) override {}
     void StepProgress() override {}
     void SetStatusText(const std::wstring&) override {}
-    const InstallLogRecord& Log() const override { return log; }
-    const std::wstring& ProductDir() const override { return productDir; }
-    const std::wstring& MenuGroup() const override { return menuGroup; }
-    CNtRegistry& Registry() override { return registry; }
 };
 
 void WriteFile(const std::wstring& path) {
@@ -137,10 +130,12 @@ int main() {
     bool allRemoved = true;
 
     for (int round = 0; round < kRounds; ++round) {
-        CountingPage page;
-        page.productDir = name + L" engine";
-        page.menuGroup = name + L" group"; // missing: the engine reports it and goes on
-        FillLog(page.log, engineProduct + L" logged");
+        InstallLogRecord engineLog = {};
+        FillLog(engineLog, engineProduct + L" logged");
+        CNtRegistry registry;
+        // The group is missing: the engine reports it and goes on.
+        const RemovalJob job = {engineLog, name + L" engine", name + L" group", registry};
+        SilentProgress progress;
         InstallLogRecord plainLog = {};
         FillLog(plainLog, plainProduct + L" logged");
         MakeInstallation(engineProduct, engineProduct + L" logged");
@@ -153,7 +148,7 @@ int main() {
             const bool engineTurn = (turn + round) % 2 == 0;
             QueryPerformanceCounter(&from);
             if (engineTurn)
-                RunRemoval(page, diagnostics);
+                RunRemoval(job, progress, diagnostics);
             else
                 PlainRemoval(plainLog, plainProduct);
             QueryPerformanceCounter(&to);

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <memory>
 
+#include "removal/shell_folder.h"
+
 namespace {
 
 struct FileCloser {
@@ -16,13 +18,6 @@ struct FileCloser {
 using UniqueFile = std::unique_ptr<FILE, FileCloser>;
 
 } // namespace
-
-std::wstring ShellFolderPath(int csidl) {
-    wchar_t folder[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, folder)))
-        return {};
-    return folder;
-}
 
 void ReadInstallLog(InstallLogRecord& log, const std::wstring& productDir) {
     std::memset(&log, 0, sizeof log);

@@ -23,9 +23,6 @@ struct LoggedFile {
     bool terminated; // false: the slot has no NUL, so its text cannot name a real path
 };
 
-// The folder the shell reports for a CSIDL, or empty when it has none.
-std::wstring ShellFolderPath(int csidl);
-
 // Fills the record from <Program Files>\<productDir>\Install.log. A log that cannot be opened
 // reads as an empty one; a short file leaves the rest zero; bytes past the record are ignored.
 void ReadInstallLog(InstallLogRecord& log, const std::wstring& productDir);

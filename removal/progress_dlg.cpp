@@ -28,7 +28,8 @@ BOOL CProgressDlg::OnInitDialog() {
     ReadInstallLog(m_log, m_productDir);
     m_progress.SetStep(1);
     m_progress.SetRange(0, static_cast<short>(LOWORD(LoggedEntryCount(m_log))));
-    m_worker = AfxBeginThread(&RemovalWorker, static_cast<RemovalPage*>(this));
+    m_run.emplace(RemovalJob{m_log, m_productDir, m_menuGroup, m_registry}, this);
+    m_worker = AfxBeginThread(&RemovalWorker, &*m_run);
     if (!m_worker)
         m_finished = true; // nothing runs, so nothing must hold the page
     return TRUE;

@@ -11,9 +11,10 @@
 #include "removal/removal_engine.h"
 
 #include <atomic>
+#include <optional>
 #include <string>
 
-class CProgressDlg : public CDialog, public RemovalPage {
+class CProgressDlg : public CDialog, public RemovalProgress {
   public:
     CProgressDlg();
     // Waits for the worker: it uses the log, the controls and the registry to its end.
@@ -25,10 +26,6 @@ class CProgressDlg : public CDialog, public RemovalPage {
     void AddLine(const std::wstring& line) override;
     void StepProgress() override;
     void SetStatusText(const std::wstring& text) override;
-    const InstallLogRecord& Log() const override { return m_log; }
-    const std::wstring& ProductDir() const override { return m_productDir; }
-    const std::wstring& MenuGroup() const override { return m_menuGroup; }
-    CNtRegistry& Registry() override { return m_registry; }
 
   protected:
     void DoDataExchange(CDataExchange* dx) override;
@@ -49,5 +46,6 @@ class CProgressDlg : public CDialog, public RemovalPage {
     std::wstring m_menuGroup;
     UniqueFont m_headingFont;
     UniqueKernelHandle m_worker;
+    std::optional<RemovalRun> m_run; // what the worker reads
     std::atomic<bool> m_finished{false};
 };

@@ -5,8 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/product_registration.h"
 #include "framework/unique_handle.h"
+#include "removal/product_key.h"
+#include "removal/shell_folder.h"
 
 namespace {
 
@@ -131,27 +132,27 @@ void DeleteTree(const std::wstring& top, FILE* diagnostics) {
                 enter(std::move(path)); // invalidates search
             else if (!RemoveLink(path))
                 Report(diagnostics, "Delete directory failed.\n");
-        } else if (!path.ends_with(L"Uninstall.exe")) {
+        } else if (!IsSparedFile(path)) {
             if (!(link ? RemoveLink(path) : DeleteFileW(path.c_str())))
                 Report(diagnostics, "Delete file failed.\n");
         }
     }
 }
 
-void RemoveProductFolder(RemovalPage& page, FILE* diagnostics) {
+void RemoveProductFolder(const RemovalJob& job, RemovalProgress& progress, FILE* diagnostics) {
     const std::wstring programFiles = ShellFolderPath(CSIDL_PROGRAM_FILES);
-    const std::wstring folder = ResolveFolderBelow(programFiles, page.ProductDir());
+    const std::wstring folder = ResolveFolderBelow(programFiles, job.productDir);
     if (folder.empty())
         Report(diagnostics, "Product folder skipped: not below the Program Files folder.\n");
     else
         DeleteFolderContents(folder, diagnostics);
     // The folder itself stays: it still holds the uninstaller.
-    page.AddLine(L"Remove folder " + programFiles + L"\\" + page.ProductDir() + L"...");
+    progress.AddLine(L"Remove folder " + programFiles + L"\\" + job.productDir + L"...");
 }
 
-void RemoveShortcutGroup(RemovalPage& page, FILE* diagnostics) {
+void RemoveShortcutGroup(const RemovalJob& job, RemovalProgress& progress, FILE* diagnostics) {
     const std::wstring programs = ShellFolderPath(CSIDL_COMMON_PROGRAMS);
-    const std::wstring folder = ResolveFolderBelow(programs, page.MenuGroup());
+    const std::wstring folder = ResolveFolderBelow(programs, job.menuGroup);
     if (folder.empty()) {
         Report(diagnostics, "Shortcut group skipped: not below the Programs folder.\n");
     } else {
@@ -159,10 +160,14 @@ void RemoveShortcutGroup(RemovalPage& page, FILE* diagnostics) {
         if (!RemoveDirectoryW(Extended(folder).c_str()))
             Report(diagnostics, "Delete shoortcut directory failed.\n");
     }
-    page.AddLine(L"Remove folder " + programs + L"\\" + page.MenuGroup() + L"...");
+    progress.AddLine(L"Remove folder " + programs + L"\\" + job.menuGroup + L"...");
 }
 
 } // namespace
+
+bool IsSparedFile(const std::wstring& path) {
+    return path.ends_with(L"Uninstall.exe");
+}
 
 std::wstring ResolveFolderBelow(const std::wstring& parent, const std::wstring& name) {
     if (parent.empty() || !IsPlainRelativeName(name))
@@ -197,36 +202,35 @@ void DeleteFolderContents(std::wstring folder, FILE* diagnostics) {
     DeleteTree(top, diagnostics);
 }
 
-BOOL UnregisterProduct(RemovalPage& page) {
-    CNtRegistry& registry = page.Registry();
+BOOL UnregisterProduct(CNtRegistry& registry) {
     registry.Initialize();
     registry.SelectMachineRoot();
     registry.OpenKey(kUninstallKeyPath, TRUE, TRUE);
     return registry.DeleteKeyTree(std::wstring(kUninstallKeyPath) + L"\\" + kProductKeyName);
 }
 
-void RunRemoval(RemovalPage& page, FILE* diagnostics) {
-    page.EnableNext(false);
-    page.ClearList();
-    const InstallLogRecord& log = page.Log();
-    const int count = LoggedEntryCount(log);
+void RunRemoval(const RemovalJob& job, RemovalProgress& progress, FILE* diagnostics) {
+    progress.EnableNext(false);
+    progress.ClearList();
+    const int count = LoggedEntryCount(job.log);
     for (int i = 0; i < count; ++i) {
-        const LoggedFile file = LoggedEntry(log, i);
-        page.AddLine(L"Delete file " + file.path + L"...");
+        const LoggedFile file = LoggedEntry(job.log, i);
+        progress.AddLine(L"Delete file " + file.path + L"...");
         if (file.terminated)
             DeleteFileW(file.path.c_str());
-        page.StepProgress();
+        progress.StepProgress();
     }
-    RemoveProductFolder(page, diagnostics);
-    RemoveShortcutGroup(page, diagnostics);
-    UnregisterProduct(page);
-    page.AddLine(L"Unregistering uninstaller...");
-    page.AddLine(L"Done.");
-    page.SetStatusText(L"Please click the next button.");
-    page.EnableNext(true);
+    RemoveProductFolder(job, progress, diagnostics);
+    RemoveShortcutGroup(job, progress, diagnostics);
+    UnregisterProduct(job.registry);
+    progress.AddLine(L"Unregistering uninstaller...");
+    progress.AddLine(L"Done.");
+    progress.SetStatusText(L"Please click the next button.");
+    progress.EnableNext(true);
 }
 
-DWORD WINAPI RemovalWorker(LPVOID page) {
-    RunRemoval(*static_cast<RemovalPage*>(page), stdout);
+DWORD WINAPI RemovalWorker(LPVOID run) {
+    const RemovalRun& removal = *static_cast<const RemovalRun*>(run);
+    RunRemoval(removal.job, *removal.progress, stdout);
     return 0;
 }

@@ -1,5 +1,5 @@
 // The removal: logged files, the product folder's contents, the Start-menu group and the
-// product's registration, reported step by step to the page that started it.
+// product's registration, each step reported as it is taken.
 #pragma once
 
 #include <windows.h>
@@ -10,35 +10,48 @@
 #include "ntregistry/nt_registry.h"
 #include "removal/install_log.h"
 
-// What the engine needs of its page. The real page forwards each call to its controls with a
-// synchronous window message, so the worker waits until the page's thread has carried it out.
-class RemovalPage {
+// What to remove: the log as read, the two folder names from the registration, and the
+// registry wrapper that deletes the product key.
+struct RemovalJob {
+    const InstallLogRecord& log;
+    std::wstring productDir;
+    std::wstring menuGroup;
+    CNtRegistry& registry;
+};
+
+// Where the engine reports each step (the progress page implements it with synchronous messages;
+// an unattended run will write lines to a log file instead).
+class RemovalProgress {
   public:
-    virtual ~RemovalPage() = default;
+    virtual ~RemovalProgress() = default;
     virtual void EnableNext(bool enable) = 0;
     virtual void ClearList() = 0;
     virtual void AddLine(const std::wstring& line) = 0;
     virtual void StepProgress() = 0;
     virtual void SetStatusText(const std::wstring& text) = 0;
-    virtual const InstallLogRecord& Log() const = 0;
-    virtual const std::wstring& ProductDir() const = 0;
-    virtual const std::wstring& MenuGroup() const = 0;
-    virtual CNtRegistry& Registry() = 0;
 };
 
-// Thread procedure: page is the RemovalPage*. Diagnostics go to standard output.
-DWORD WINAPI RemovalWorker(LPVOID page);
+// A removal handed to a worker thread; it and all it refers to must outlive the thread.
+struct RemovalRun {
+    RemovalJob job;
+    RemovalProgress* progress;
+};
+
+// Thread procedure: run is the RemovalRun*. Diagnostics go to standard output.
+DWORD WINAPI RemovalWorker(LPVOID run);
 
 // The whole removal on the calling thread; diagnostics go to the given stream.
-void RunRemoval(RemovalPage& page, FILE* diagnostics = stdout);
+void RunRemoval(const RemovalJob& job, RemovalProgress& progress, FILE* diagnostics = stdout);
 
-// Removes everything below folder except files whose path ends in "Uninstall.exe"; the folder
-// itself stays. Links are removed as links and never entered; a folder that is itself a link
-// is left alone.
+// True for a file the removal spares in the product folder (its path ends in "Uninstall.exe").
+bool IsSparedFile(const std::wstring& path);
+
+// Removes everything below folder except the spared files; the folder itself stays. Links are
+// removed as links and never entered; a folder that is itself a link is left alone.
 void DeleteFolderContents(std::wstring folder, FILE* diagnostics = stdout);
 
 // Deletes the product's uninstall key with all its subkeys; 1 when it was deleted.
-BOOL UnregisterProduct(RemovalPage& page);
+BOOL UnregisterProduct(CNtRegistry& registry);
 
 // The full path of parent\name when it lies strictly below parent with no link on the way,
 // else empty. name must be a plain relative name: not empty, not rooted, no drive, no "..".
