@@ -1,6 +1,9 @@
 #include "app/banner.h"
 
-#include "framework/win_app.h"
+#include <ocidl.h>
+#include <olectl.h>
+
+#include "framework/unique_handle.h"
 #include "res/resource.h"
 
 void BannerBitmap::Reset() {
@@ -83,7 +86,6 @@ bool LoadBannerPicture(const std::wstring& path, BannerBitmap& banner) {
     const HRESULT decoded = OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture,
                                            reinterpret_cast<void**>(&picture));
     stream->Release();
-    ++banner.m_decodes;
     OLE_HANDLE handle = 0;
     BITMAP info{};
     if (FAILED(decoded) || !picture || FAILED(picture->get_Handle(&handle)) ||
@@ -123,22 +125,4 @@ void PaintBanner(HWND page, BannerBitmap& banner, BannerContext context) {
     if (context == BannerContext::WindowContext)
         ReleaseDC(page, dc);
     EndPaint(page, &paint);
-}
-
-HICON LoadPageIcon() {
-    return LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_APP));
-}
-
-void SetPageIcon(HWND page, HICON icon) {
-    SendMessageW(page, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    SendMessageW(page, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-}
-
-UniqueFont CreatePageFont(int height, int weight) {
-    return UniqueFont(
-        CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, 0, 0, 0, 0, 0, L"Derez"));
-}
-
-void SetControlFont(HWND control, const UniqueFont& font) {
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
 }

@@ -1,13 +1,11 @@
-// The banner strip every page shows at its left edge, and the icon and fonts the pages share.
+// The banner strip every page shows at its left edge: the picture and its painting.
 #pragma once
 
 #include <windows.h>
-#include <ocidl.h>
-#include <olectl.h>
 
 #include <string>
 
-#include "framework/unique_handle.h"
+struct IPicture;
 
 // A decoded banner. The picture object owns the bitmap, so it lives exactly as long as
 // the bitmap is used; the file's size and time tell whether a later paint can reuse it.
@@ -21,8 +19,6 @@ class BannerBitmap {
     HBITMAP Bitmap() const { return m_bitmap; }
     int Width() const { return m_width; }
     int Height() const { return m_height; }
-    // How many times a file was decoded into this object.
-    int Decodes() const { return m_decodes; }
 
   private:
     friend bool LoadBannerPicture(const std::wstring& path, BannerBitmap& banner);
@@ -32,7 +28,6 @@ class BannerBitmap {
     HBITMAP m_bitmap = nullptr;
     int m_width = 0;
     int m_height = 0;
-    int m_decodes = 0;
     WIN32_FILE_ATTRIBUTE_DATA m_source{};
 };
 
@@ -50,11 +45,3 @@ bool LoadBannerPicture(const std::wstring& path, BannerBitmap& banner);
 // The welcome page draws on a separate device context of its client area.
 enum class BannerContext { PaintContext, WindowContext };
 void PaintBanner(HWND page, BannerBitmap& banner, BannerContext context);
-
-// The shared page icon (resource 128), set as the page's big and small icon.
-HICON LoadPageIcon();
-void SetPageIcon(HWND page, HICON icon);
-
-// A page font: face "Derez", zero for every other parameter.
-UniqueFont CreatePageFont(int height, int weight);
-void SetControlFont(HWND control, const UniqueFont& font);

@@ -2,16 +2,15 @@
 // and e-mail links, and keeps Next disabled while a trading terminal runs.
 #pragma once
 
-#include "app/banner.h"
+#include "app/wizard_page.h"
 #include "controls/hyperlink.h"
-#include "framework/dialog.h"
 #include "ntregistry/nt_registry.h"
 
 #include <string>
 
 enum { TERMINAL_POLL_TIMER = 1122 };
 
-class CUninstallDlg : public CDialog {
+class CUninstallDlg : public CWizardPage {
   public:
     CUninstallDlg();
     ~CUninstallDlg() override;
@@ -19,7 +18,6 @@ class CUninstallDlg : public CDialog {
   protected:
     void DoDataExchange(CDataExchange* dx) override;
     BOOL OnInitDialog() override;
-    void OnPaint() override;
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT ctlColor) override;
     void OnClose() override;
     HCURSOR OnQueryDragIcon() override;
@@ -28,10 +26,8 @@ class CUninstallDlg : public CDialog {
 
   private:
     void OnBnClickedCancel();
-    void CreateFonts();
+    void SetTextFonts();
 
-    HICON m_icon;
-    BannerBitmap m_banner;
     CNtRegistry m_registry;
     std::wstring m_title;
     std::wstring m_version;
@@ -41,9 +37,5 @@ class CUninstallDlg : public CDialog {
     std::wstring m_email;
     CHyperLink m_publisherLink;
     CHyperLink m_emailLink;
-    UniqueFont m_titleFont;
     UniqueFont m_textFont;
 };
-
-// True while a process with this bare executable name runs (letter case ignored).
-bool IsProcessRunning(const std::wstring& exeName);

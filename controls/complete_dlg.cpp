@@ -1,10 +1,8 @@
 #include "controls/complete_dlg.h"
 
-#include "app/shared_state.h"
-#include "framework/win_app.h"
 #include "res/resource.h"
 
-CCompleteDlg::CCompleteDlg() : CDialog(IDD_COMPLETE), m_icon(LoadPageIcon()) {}
+CCompleteDlg::CCompleteDlg() : CWizardPage(IDD_COMPLETE, {22, FW_SEMIBOLD, RGB(0, 155, 255)}) {}
 
 CCompleteDlg::~CCompleteDlg() = default;
 
@@ -17,12 +15,8 @@ std::wstring CompletionText(const std::wstring& productName) {
 }
 
 BOOL CCompleteDlg::OnInitDialog() {
-    CDialog::OnInitDialog();
-    SetPageIcon(m_hWnd, m_icon);
-    m_titleFont = CreatePageFont(22, FW_SEMIBOLD);
-    SetControlFont(GetDlgItem(IDC_TITLE), m_titleFont);
-    WriteBannerFile(AfxGetResourceHandle(), BannerFilePath());
-    m_text = CompletionText(g_productName);
+    CWizardPage::OnInitDialog();
+    m_text = CompletionText(AppStores().productName);
     UpdateData(FALSE);
     return TRUE;
 }
@@ -36,18 +30,5 @@ bool CCompleteDlg::OnCommand(UINT id, UINT notifyCode) {
         EndDialog(IDC_PREV);
         return true;
     }
-    return CDialog::OnCommand(id, notifyCode);
-}
-
-HBRUSH CCompleteDlg::OnCtlColor(HDC dc, HWND control, UINT ctlColor) {
-    HBRUSH brush = CDialog::OnCtlColor(dc, control, ctlColor);
-    if (GetDlgCtrlID(control) == IDC_TITLE) {
-        SetTextColor(dc, RGB(0, 155, 255));
-        SelectObject(dc, m_titleFont.Get());
-    }
-    return brush;
-}
-
-void CCompleteDlg::OnPaint() {
-    PaintBanner(m_hWnd, m_banner, BannerContext::PaintContext);
+    return CWizardPage::OnCommand(id, notifyCode);
 }

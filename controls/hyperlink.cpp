@@ -102,7 +102,7 @@ void CHyperLink::PreSubclassWindow() {
     LoadHandCursor();
     SetUnderlineMode(kUnderlineWhileHovering);
 
-    DropTooltip();
+    m_tip.DestroyWindow();
     if (m_tip.Create(this)) {
         RECT client;
         GetClientRect(m_hWnd, &client);
@@ -276,12 +276,5 @@ void CHyperLink::OnDestroy() {
     // The window takes its timer and its tooltip with it; a later attach starts afresh.
     m_hovering = FALSE;
     KillTimer(m_hWnd, m_hoverTimerId);
-    DropTooltip();
-}
-
-void CHyperLink::DropTooltip() {
-    // An owned tooltip may already have gone with its dialog; never destroy a stale handle.
-    if (m_tip.m_hWnd && ::IsWindow(m_tip.m_hWnd))
-        ::DestroyWindow(m_tip.m_hWnd);
-    m_tip.m_hWnd = nullptr;
+    m_tip.DestroyWindow();
 }

@@ -46,7 +46,6 @@ class CHyperLink : public CStatic {
     void OnClicked();
     LRESULT OnEraseBkgnd(HDC dc);
     void OnDestroy();
-    void DropTooltip();
 
     COLORREF m_normalColor;
     COLORREF m_visitedColor;

@@ -1,21 +1,14 @@
 #include "framework/controls.h"
 
-std::wstring CListBox::GetText(int index) const {
-    const LRESULT length = SendMessage(LB_GETTEXTLEN, static_cast<WPARAM>(index));
-    if (length == LB_ERR)
-        return {};
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const LRESULT copied =
-        SendMessage(LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(copied == LB_ERR ? 0 : static_cast<size_t>(copied));
-    return text;
+CToolTipCtrl::~CToolTipCtrl() {
+    DestroyWindow();
 }
 
-CToolTipCtrl::~CToolTipCtrl() {
-    // The tooltip is our own window, not a subclassed one: destroy it with the object.
-    if (m_hWnd)
-        ::DestroyWindow(m_hWnd);
+BOOL CToolTipCtrl::DestroyWindow() {
+    // An owned tooltip goes with its owner's dialog; a stale handle may name another window.
+    const BOOL destroyed = m_hWnd && ::IsWindow(m_hWnd) && ::DestroyWindow(m_hWnd);
     m_hWnd = nullptr;
+    return destroyed;
 }
 
 BOOL CToolTipCtrl::Create(CWnd* owner, DWORD style) {

@@ -17,8 +17,6 @@ class CListBox : public CWnd {
             SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
     }
     void ResetContent() const { SendMessage(LB_RESETCONTENT); }
-    int GetCount() const { return static_cast<int>(SendMessage(LB_GETCOUNT)); }
-    std::wstring GetText(int index) const;
 };
 
 // CProgressCtrl: a progress bar.
@@ -31,14 +29,16 @@ class CProgressCtrl : public CWnd {
         return static_cast<int>(SendMessage(PBM_SETSTEP, static_cast<WPARAM>(step)));
     }
     int StepIt() const { return static_cast<int>(SendMessage(PBM_STEPIT)); }
-    int GetPos() const { return static_cast<int>(SendMessage(PBM_GETPOS)); }
 };
 
-// CToolTipCtrl: a tooltip window owned by a control, with tools added by id.
+// CToolTipCtrl: a tooltip window owned by a control, with tools added by id. The object made
+// the window, so it destroys it too, at the latest with itself.
 class CToolTipCtrl : public CWnd {
   public:
     ~CToolTipCtrl() override;
     BOOL Create(CWnd* owner, DWORD style = 0);
+    // Forgets the window, destroying it unless its owner already took it along.
+    BOOL DestroyWindow() override;
     BOOL AddTool(CWnd* wnd, const std::wstring& text, const RECT& rect, UINT_PTR id) const;
     void UpdateTipText(const std::wstring& text, CWnd* wnd, UINT_PTR id) const;
     void RelayEvent(MSG* msg) const;

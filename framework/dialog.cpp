@@ -52,7 +52,7 @@ bool CDialog::OnCommand(UINT id, UINT) {
 }
 
 void CDialog::OnPaint() {
-    Default();
+    LeaveToDialogManager();
 }
 
 HBRUSH CDialog::OnCtlColor(HDC, HWND, UINT) {
@@ -62,15 +62,15 @@ HBRUSH CDialog::OnCtlColor(HDC, HWND, UINT) {
 }
 
 void CDialog::OnTimer(UINT_PTR) {
-    Default();
+    LeaveToDialogManager();
 }
 
 void CDialog::OnClose() {
-    Default();
+    LeaveToDialogManager();
 }
 
 HCURSOR CDialog::OnQueryDragIcon() {
-    Default();
+    LeaveToDialogManager();
     return nullptr;
 }
 
@@ -78,9 +78,8 @@ bool CDialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) {
     return false;
 }
 
-LRESULT CDialog::Default() {
+void CDialog::LeaveToDialogManager() {
     m_wantsDefault = true;
-    return 0;
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

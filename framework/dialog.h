@@ -1,6 +1,6 @@
 // CDialog: a modal dialog built from a template resource, with text data exchange and
-// virtual handlers for the messages the pages use. Handlers that want the default
-// processing call Default() (the base implementations do).
+// virtual handlers for the messages the pages use. Handlers that want the dialog manager's
+// own processing call LeaveToDialogManager() (the base implementations do).
 #pragma once
 
 #include "framework/wnd.h"
@@ -18,7 +18,6 @@ class CDialog : public CWnd {
     virtual INT_PTR DoModal();
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
     void EndDialog(int result);
-    UINT TemplateId() const { return m_templateId; }
 
   protected:
     virtual BOOL OnInitDialog();
@@ -35,8 +34,8 @@ class CDialog : public CWnd {
     // Any other message; return true and set result when handled.
     virtual bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
-    // The dialog manager's own processing of the current message.
-    LRESULT Default();
+    // Hands the current message back to the dialog manager, as if no handler had seen it.
+    void LeaveToDialogManager();
 
   private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

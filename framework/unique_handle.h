@@ -51,5 +51,4 @@ using UniqueKernelHandle = UniqueHandle<HANDLE, CloseKernelHandle>;
 using UniqueFileHandle = UniqueKernelHandle;
 using UniqueFindHandle = UniqueHandle<HANDLE, CloseFindHandle>;
 using UniqueFont = UniqueHandle<HFONT, DeleteGdiObject>;
-using UniqueBitmap = UniqueHandle<HBITMAP, DeleteGdiObject>;
 using UniqueModule = UniqueHandle<HMODULE, ReleaseModule>;

@@ -3,7 +3,7 @@
 #include <vector>
 
 namespace {
-const wchar_t kObjectProperty[] = L"Corvina.CWnd";
+const wchar_t kObjectProperty[] = L"CWnd.Object";
 }
 
 CWnd::~CWnd() {

@@ -1,10 +1,9 @@
 #include "removal/progress_dlg.h"
 
-#include "app/uninstall_app.h"
 #include "framework/thread.h"
 #include "res/resource.h"
 
-CProgressDlg::CProgressDlg() : CDialog(IDD_PROGRESS), m_icon(LoadPageIcon()) {}
+CProgressDlg::CProgressDlg() : CWizardPage(IDD_PROGRESS, {16, FW_SEMIBOLD}) {}
 
 CProgressDlg::~CProgressDlg() {
     if (m_worker)
@@ -17,14 +16,10 @@ void CProgressDlg::DoDataExchange(CDataExchange* dx) {
 }
 
 BOOL CProgressDlg::OnInitDialog() {
-    CDialog::OnInitDialog();
-    SetPageIcon(m_hWnd, m_icon);
-    m_headingFont = CreatePageFont(16, FW_SEMIBOLD);
-    SetControlFont(GetDlgItem(IDC_TITLE), m_headingFont);
-    if (auto* app = static_cast<CUninstallApp*>(AfxGetApp())) {
-        m_productDir = app->m_productDir;
-        m_menuGroup = app->m_menuGroup;
-    }
+    CWizardPage::OnInitDialog();
+    const WizardStores stores = AppStores();
+    m_productDir = stores.productDir;
+    m_menuGroup = stores.menuGroup;
     ReadInstallLog(m_log, m_productDir);
     m_progress.SetStep(1);
     m_progress.SetRange(0, static_cast<short>(LOWORD(LoggedEntryCount(m_log))));
@@ -71,18 +66,7 @@ bool CProgressDlg::OnCommand(UINT id, UINT notifyCode) {
     return CDialog::OnCommand(id, notifyCode);
 }
 
-HBRUSH CProgressDlg::OnCtlColor(HDC dc, HWND control, UINT ctlColor) {
-    HBRUSH brush = CDialog::OnCtlColor(dc, control, ctlColor);
-    if (GetDlgCtrlID(control) == IDC_TITLE)
-        SelectObject(dc, m_headingFont.Get());
-    return brush;
-}
-
-void CProgressDlg::OnPaint() {
-    PaintBanner(m_hWnd, m_banner, BannerContext::PaintContext);
-}
-
 void CProgressDlg::OnClose() {
     if (m_finished)
-        Default();
+        LeaveToDialogManager();
 }

@@ -2,7 +2,7 @@
 // worker thread and shows each step; it cannot be left until the removal has finished.
 #pragma once
 
-#include "app/banner.h"
+#include "app/wizard_page.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "framework/unique_handle.h"
@@ -14,7 +14,7 @@
 #include <optional>
 #include <string>
 
-class CProgressDlg : public CDialog, public RemovalProgress {
+class CProgressDlg : public CWizardPage, public RemovalProgress {
   public:
     CProgressDlg();
     // Waits for the worker: it uses the log, the controls and the registry to its end.
@@ -31,20 +31,15 @@ class CProgressDlg : public CDialog, public RemovalProgress {
     void DoDataExchange(CDataExchange* dx) override;
     BOOL OnInitDialog() override;
     bool OnCommand(UINT id, UINT notifyCode) override;
-    HBRUSH OnCtlColor(HDC dc, HWND control, UINT ctlColor) override;
-    void OnPaint() override;
     void OnClose() override;
 
   private:
     InstallLogRecord m_log{};
     CProgressCtrl m_progress;
     CListBox m_list;
-    HICON m_icon;
-    BannerBitmap m_banner;
     CNtRegistry m_registry;
     std::wstring m_productDir;
     std::wstring m_menuGroup;
-    UniqueFont m_headingFont;
     UniqueKernelHandle m_worker;
     std::optional<RemovalRun> m_run; // what the worker reads
     std::atomic<bool> m_finished{false};

@@ -19,6 +19,7 @@
 #define IDC_PUBLISHER 1010
 #define IDC_CONTACT 1011
 #define IDC_EMAIL 1012
+// No code uses the note; an id of its own keeps it out of the welcome page's text font.
 #define IDC_NOTE 1013
 #define IDC_COMPLETE_TEXT 1014
 #define IDC_VERSION 1022

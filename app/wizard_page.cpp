@@ -1,0 +1,45 @@
+#include "app/wizard_page.h"
+
+#include "app/page_icon.h"
+#include "app/shared_state.h"
+#include "app/uninstall_app.h"
+#include "framework/win_app.h"
+#include "res/resource.h"
+
+CWizardPage::CWizardPage(UINT templateId, const PageFont& title, BannerContext banner)
+    : CDialog(templateId), m_icon(LoadPageIcon()), m_title(title), m_bannerContext(banner) {}
+
+CWizardPage::~CWizardPage() = default;
+
+BOOL CWizardPage::OnInitDialog() {
+    CDialog::OnInitDialog();
+    SetPageIcon(m_hWnd, m_icon);
+    // A page shown again keeps its font; the new title control gets it all the same.
+    if (!m_titleFont)
+        m_titleFont = CreatePageFont(m_title);
+    SetControlFont(GetDlgItem(IDC_TITLE), m_titleFont);
+    WriteBannerFile(AfxGetResourceHandle(), BannerFilePath());
+    return TRUE;
+}
+
+void CWizardPage::OnPaint() {
+    PaintBanner(m_hWnd, m_banner, m_bannerContext);
+}
+
+HBRUSH CWizardPage::OnCtlColor(HDC dc, HWND control, UINT ctlColor) {
+    HBRUSH brush = CDialog::OnCtlColor(dc, control, ctlColor);
+    if (GetDlgCtrlID(control) == IDC_TITLE) {
+        if (m_title.colour != CLR_INVALID)
+            SetTextColor(dc, m_title.colour);
+        SelectObject(dc, m_titleFont.Get());
+    }
+    return brush;
+}
+
+WizardStores AppStores() {
+    static std::wstring noDir, noGroup;
+    // The one application object of the program is a CUninstallApp.
+    if (auto* app = static_cast<CUninstallApp*>(AfxGetApp()))
+        return {g_productName, app->m_productDir, app->m_menuGroup};
+    return {g_productName, noDir, noGroup};
+}
