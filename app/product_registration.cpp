@@ -7,7 +7,7 @@ ProductRegistration ReadProductRegistration(CNtRegistry& registry) {
     registry.SelectMachineRoot();
     // Without the product key the reads look in the uninstall key and all take their defaults.
     registry.OpenKey(kUninstallKeyPath, FALSE, TRUE);
-    registry.OpenKey(std::wstring(kUninstallKeyPath) + L"\\" + kProductKeyName, FALSE, TRUE);
+    registry.OpenKey(ProductKeyPath(), FALSE, TRUE);
 
     ProductRegistration r;
     registry.ReadString(r.corvinaVersion, L"CorvinaVersion", L"111");

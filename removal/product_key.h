@@ -2,6 +2,12 @@
 // page reads it and the removal deletes it.
 #pragma once
 
+#include <string>
+
 inline constexpr wchar_t kUninstallKeyPath[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 inline constexpr wchar_t kProductKeyName[] = L"Corvina";
+
+inline std::wstring ProductKeyPath() {
+    return std::wstring(kUninstallKeyPath) + L"\\" + kProductKeyName;
+}
