@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
+#include "app/command_line.h"
 #include "app/page_loop.h"
+#include "app/unattended.h"
 #include "app/uninstall_dlg.h"
 #include "controls/complete_dlg.h"
 #include "removal/progress_dlg.h"
@@ -12,6 +14,27 @@ CUninstallApp::CUninstallApp() = default;
 CUninstallApp::~CUninstallApp() = default;
 
 BOOL CUninstallApp::InitInstance() {
+    const CommandLine commandLine = ParseCommandLine(GetCommandLineW());
+    if (commandLine.usage) {
+        WriteToParentConsole(STD_OUTPUT_HANDLE, UsageText());
+        return FALSE;
+    }
+    if (commandLine.unattended) {
+        m_exitCode = RunUnattended(commandLine);
+        return FALSE;
+    }
+    if (!commandLine.logPath.empty()) {
+        if (m_removalLog.Create(commandLine.logPath) != ERROR_SUCCESS) {
+            MessageBoxW(
+                nullptr,
+                (L"The log file \"" + commandLine.logPath + L"\" cannot be created.").c_str(),
+                L"Uninstall", MB_OK | MB_ICONERROR);
+            m_exitCode = kExitNoLog;
+            return FALSE;
+        }
+        m_removalLog.Line(LogHeaderLine());
+    }
+
     // The progress bar's class among others; size 8 is the structure's own size.
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/win_app.h"
+#include "removal/removal_log.h"
 
 #include <string>
 
@@ -14,4 +15,6 @@ class CUninstallApp : public CWinApp {
 
     std::wstring m_productDir;
     std::wstring m_menuGroup;
+    // Open when /LOG named a file: the progress page writes the removal into it.
+    RemovalLog m_removalLog;
 };

@@ -40,6 +40,7 @@ WizardStores AppStores() {
     static std::wstring noDir, noGroup;
     // The one application object of the program is a CUninstallApp.
     if (auto* app = static_cast<CUninstallApp*>(AfxGetApp()))
-        return {g_productName, app->m_productDir, app->m_menuGroup};
-    return {g_productName, noDir, noGroup};
+        return {g_productName, app->m_productDir, app->m_menuGroup,
+                app->m_removalLog.IsOpen() ? &app->m_removalLog : nullptr};
+    return {g_productName, noDir, noGroup, nullptr};
 }

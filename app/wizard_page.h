@@ -9,6 +9,8 @@
 
 #include <string>
 
+class RemovalLog;
+
 class CWizardPage : public CDialog {
   public:
     CWizardPage(UINT templateId, const PageFont& title,
@@ -35,6 +37,8 @@ struct WizardStores {
     std::wstring& productName;
     std::wstring& productDir;
     std::wstring& menuGroup;
+    // The log /LOG named, or null.
+    RemovalLog* removalLog;
 };
 
 // The application's stores. Without the application object (a page shown on its own) the

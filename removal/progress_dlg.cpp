@@ -1,6 +1,7 @@
 #include "removal/progress_dlg.h"
 
 #include "framework/thread.h"
+#include "removal/removal_outcome.h"
 #include "res/resource.h"
 
 CProgressDlg::CProgressDlg() : CWizardPage(IDD_PROGRESS, {16, FW_SEMIBOLD}) {}
@@ -23,7 +24,9 @@ BOOL CProgressDlg::OnInitDialog() {
     ReadInstallLog(m_log, m_productDir);
     m_progress.SetStep(1);
     m_progress.SetRange(0, static_cast<short>(LOWORD(LoggedEntryCount(m_log))));
-    m_run.emplace(RemovalJob{m_log, m_productDir, m_menuGroup, m_registry}, this);
+    m_removalLog = stores.removalLog;
+    m_run.emplace(RemovalJob{m_log, m_productDir, m_menuGroup, m_registry}, this,
+                  m_removalLog ? m_removalLog->Stream() : stdout);
     m_worker = AfxBeginThread(&RemovalWorker, &*m_run);
     if (!m_worker)
         m_finished = true; // nothing runs, so nothing must hold the page
@@ -32,8 +35,12 @@ BOOL CProgressDlg::OnInitDialog() {
 
 void CProgressDlg::EnableNext(bool enable) {
     // The last step of the worker: from here on the page may end.
-    if (enable)
+    if (enable) {
+        // Complete before the user can go on.
+        if (m_removalLog)
+            LogOutcome(*m_removalLog, m_run->job);
         m_finished = true;
+    }
     EnableWindow(GetDlgItem(IDOK), enable);
 }
 
@@ -43,6 +50,8 @@ void CProgressDlg::ClearList() {
 
 void CProgressDlg::AddLine(const std::wstring& line) {
     m_list.AddString(line);
+    if (m_removalLog)
+        m_removalLog->Line(line);
 }
 
 void CProgressDlg::StepProgress() {

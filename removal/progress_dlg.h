@@ -9,6 +9,7 @@
 #include "ntregistry/nt_registry.h"
 #include "removal/install_log.h"
 #include "removal/removal_engine.h"
+#include "removal/removal_log.h"
 
 #include <atomic>
 #include <optional>
@@ -42,5 +43,6 @@ class CProgressDlg : public CWizardPage, public RemovalProgress {
     std::wstring m_menuGroup;
     UniqueKernelHandle m_worker;
     std::optional<RemovalRun> m_run; // what the worker reads
+    RemovalLog* m_removalLog = nullptr;
     std::atomic<bool> m_finished{false};
 };

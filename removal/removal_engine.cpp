@@ -206,7 +206,7 @@ BOOL UnregisterProduct(CNtRegistry& registry) {
     registry.Initialize();
     registry.SelectMachineRoot();
     registry.OpenKey(kUninstallKeyPath, TRUE, TRUE);
-    return registry.DeleteKeyTree(std::wstring(kUninstallKeyPath) + L"\\" + kProductKeyName);
+    return registry.DeleteKeyTree(ProductKeyPath());
 }
 
 void RunRemoval(const RemovalJob& job, RemovalProgress& progress, FILE* diagnostics) {
@@ -231,6 +231,6 @@ void RunRemoval(const RemovalJob& job, RemovalProgress& progress, FILE* diagnost
 
 DWORD WINAPI RemovalWorker(LPVOID run) {
     const RemovalRun& removal = *static_cast<const RemovalRun*>(run);
-    RunRemoval(removal.job, *removal.progress, stdout);
+    RunRemoval(removal.job, *removal.progress, removal.diagnostics);
     return 0;
 }

@@ -35,9 +35,10 @@ class RemovalProgress {
 struct RemovalRun {
     RemovalJob job;
     RemovalProgress* progress;
+    FILE* diagnostics = stdout;
 };
 
-// Thread procedure: run is the RemovalRun*. Diagnostics go to standard output.
+// Thread procedure: run is the RemovalRun*.
 DWORD WINAPI RemovalWorker(LPVOID run);
 
 // The whole removal on the calling thread; diagnostics go to the given stream.

@@ -1,0 +1,113 @@
+#include "app/unattended.h"
+
+#include <cwchar>
+#include <memory>
+
+#include "app/process_list.h"
+#include "app/product_registration.h"
+#include "ntregistry/nt_registry.h"
+#include "removal/install_log.h"
+#include "removal/product_key.h"
+#include "removal/removal_engine.h"
+#include "removal/removal_log.h"
+#include "removal/removal_outcome.h"
+
+namespace {
+
+// Nobody is there to answer a message box: the registry wrapper's go to the log instead.
+class LoggedMessages : public NtdllEntryPointProvider {
+  public:
+    explicit LoggedMessages(RemovalLog& log) : m_log(log) {}
+    void ShowMessageBox(const wchar_t* text, const wchar_t* caption, UINT) override {
+        m_log.Line(std::wstring(caption) + L": " + text);
+    }
+
+  private:
+    RemovalLog& m_log;
+};
+
+// The list lines the wizard would show, in the log; the rest has no reader here.
+class LoggedProgress : public RemovalProgress {
+  public:
+    explicit LoggedProgress(RemovalLog& log) : m_log(log) {}
+    void EnableNext(bool) override {}
+    void ClearList() override {}
+    void AddLine(const std::wstring& line) override { m_log.Line(line); }
+    void StepProgress() override {}
+    void SetStatusText(const std::wstring&) override {}
+
+  private:
+    RemovalLog& m_log;
+};
+
+std::wstring ProgramVersion() {
+    const HMODULE self = GetModuleHandleW(nullptr);
+    const HRSRC found = FindResourceW(self, MAKEINTRESOURCEW(1), RT_VERSION);
+    const auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(self, found)));
+    const DWORD size = found ? SizeofResource(self, found) : 0;
+    // The fixed part follows the block's header; its signature marks where.
+    for (DWORD at = 0; bytes && at + sizeof(VS_FIXEDFILEINFO) <= size; at += 4) {
+        const auto* info = reinterpret_cast<const VS_FIXEDFILEINFO*>(bytes + at);
+        if (info->dwSignature != 0xFEEF04BD)
+            continue;
+        wchar_t text[48];
+        std::swprintf(text, std::size(text), L"%u.%u.%u.%u", HIWORD(info->dwFileVersionMS),
+                      LOWORD(info->dwFileVersionMS), HIWORD(info->dwFileVersionLS),
+                      LOWORD(info->dwFileVersionLS));
+        return text;
+    }
+    return L"?";
+}
+
+int Finish(RemovalLog& log, int exitCode) {
+    log.Line(ResultLine(exitCode));
+    return exitCode;
+}
+
+} // namespace
+
+std::wstring LogHeaderLine() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    wchar_t stamp[32];
+    std::swprintf(stamp, std::size(stamp), L"%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth,
+                  now.wDay, now.wHour, now.wMinute, now.wSecond);
+    return std::wstring(stamp) + L" Corvina Uninstall " + ProgramVersion() + L", command line: " +
+           GetCommandLineW();
+}
+
+int RunUnattended(const CommandLine& commandLine) {
+    RemovalLog log;
+    if (!commandLine.logPath.empty()) {
+        if (log.Create(commandLine.logPath) != ERROR_SUCCESS) {
+            WriteToParentConsole(STD_ERROR_HANDLE, L"The log file \"" + commandLine.logPath +
+                                                       L"\" cannot be created.\r\n");
+            return kExitNoLog;
+        }
+        log.Line(LogHeaderLine());
+    }
+    if (!commandLine.unknown.empty()) {
+        const std::wstring text =
+            L"Not understood: " + commandLine.unknown + L"\r\n\r\n" + UsageText();
+        WriteToParentConsole(STD_ERROR_HANDLE, text);
+        log.Line(text);
+        return Finish(log, kExitBadArgument);
+    }
+
+    LoggedMessages messages(log);
+    CNtRegistry registry(messages);
+    const ProductRegistration registration = ReadProductRegistration(registry);
+    // The wizard goes on with the defaults before a person who can still cancel; unattended,
+    // they would empty folders named "EXA" that are not ours.
+    if (!registry.OpenKey(ProductKeyPath(), FALSE, FALSE))
+        return Finish(log, kExitNotInstalled);
+    if (IsProcessRunning(L"terminal.exe"))
+        return Finish(log, kExitRetryLater);
+
+    const auto record = std::make_unique<InstallLogRecord>();
+    ReadInstallLog(*record, registration.productDir);
+    const RemovalJob job{*record, registration.productDir, registration.menuGroup, registry};
+    LoggedProgress progress(log);
+    RunRemoval(job, progress, log.IsOpen() ? log.Stream() : stdout);
+    return LogOutcome(log, job);
+}

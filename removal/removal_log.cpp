@@ -1,0 +1,48 @@
+#include "removal/removal_log.h"
+
+#include <fcntl.h>
+#include <io.h>
+
+std::string ToUtf8(std::wstring_view text) {
+    const int length = static_cast<int>(text.size());
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, bytes.data(), size, nullptr, nullptr);
+    return bytes;
+}
+
+RemovalLog::~RemovalLog() {
+    if (m_file)
+        fclose(m_file);
+}
+
+DWORD RemovalLog::Create(const std::wstring& path) {
+    // Readable while it is written, so a deployment agent can follow a long run.
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    // Text mode: every "\n", the engine's diagnostics' included, ends a line as "\r\n".
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_TEXT);
+    m_file = descriptor == -1 ? nullptr : _fdopen(descriptor, "w");
+    if (!m_file) {
+        if (descriptor == -1)
+            CloseHandle(file);
+        else
+            _close(descriptor);
+        return ERROR_OPEN_FAILED;
+    }
+    // The byte-order mark lets every reader, PowerShell 5 and Notepad on Windows 7 among
+    // them, take the file for UTF-8.
+    fputs("\xEF\xBB\xBF", m_file);
+    return ERROR_SUCCESS;
+}
+
+void RemovalLog::Line(const std::wstring& text) {
+    if (!m_file)
+        return;
+    fputs((ToUtf8(text) + "\n").c_str(), m_file);
+    // A run that is killed half-way still leaves what it did.
+    fflush(m_file);
+}
