@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,14 @@ inline fs::path NativeProgramFiles() {
     wchar_t path[MAX_PATH] = {};
     GetEnvironmentVariableW(L"ProgramW6432", path, MAX_PATH);
     return path;
+}
+
+// Polls every 20 ms until the condition holds; false when the time ran out first.
+inline bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
+    for (const ULONGLONG end = GetTickCount64() + milliseconds; !condition(); Sleep(20))
+        if (GetTickCount64() >= end)
+            return false;
+    return true;
 }
 
 inline bool Exists(const fs::path& path) {
@@ -121,22 +130,24 @@ inline std::wstring Unix(const fs::path& path) {
     return text;
 }
 
+// Starts a program by its command line; the process handle, for the caller to close.
+inline HANDLE StartProcess(std::wstring commandLine) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                   &startup, &process);
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
 // Runs a command in the host's shell, for what Wine cannot do itself (make a link, take a
 // picture of the screen). Wine cannot wait for a host process, so the command ends by
 // writing a marker file, awaited for at most 20 s.
 inline void Host(const std::wstring& command) {
     const fs::path marker = fs::temp_directory_path() / (L"host-done-" + kPid);
-    std::wstring line = L"Z:\\bin\\sh -c \"" + command + L"; : >" + Unix(marker) + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, 0, 0, nullptr, nullptr, &startup,
-                       &process)) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-    for (int i = 0; i < 200 && !DeleteFileW(marker.c_str()); ++i)
-        Sleep(100);
+    CloseHandle(StartProcess(L"Z:\\bin\\sh -c \"" + command + L"; : >" + Unix(marker) + L"\""));
+    WaitUntil([&] { return DeleteFileW(marker.c_str()) != FALSE; }, 20000);
 }
 
 inline void RemoveTree(const fs::path& folder) {
