@@ -129,20 +129,27 @@ void CHyperLink::PrepareFonts() {
     m_underlinedFont.Reset(CreateFontIndirectW(&logFont));
 }
 
-void CHyperLink::LoadHandCursor() {
-    if (m_handCursor)
-        return;
+static UniqueCursor LoadHelpProgramCursor() {
     wchar_t path[MAX_PATH] = {};
     const UINT length = GetWindowsDirectoryW(path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
-        return;
+        return {};
     const std::wstring helpProgram = std::wstring(path, length) + L"\\winhlp32.exe";
     const UniqueModule module(LoadLibraryW(helpProgram.c_str()));
     if (!module)
-        return;
+        return {};
     // The module goes away below: keep a copy of the cursor that outlives it.
-    if (const HCURSOR cursor = LoadCursorW(module.Get(), MAKEINTRESOURCEW(106)))
-        m_handCursor.Reset(static_cast<HCURSOR>(CopyIcon(cursor)));
+    const HCURSOR cursor = LoadCursorW(module.Get(), MAKEINTRESOURCEW(106));
+    return UniqueCursor(cursor ? static_cast<HCURSOR>(CopyIcon(cursor)) : nullptr);
+}
+
+void CHyperLink::LoadHandCursor() {
+    if (m_handCursor)
+        return;
+    m_helpCursor = LoadHelpProgramCursor();
+    // Newer Windows ship no help program, or a stand-in without the cursor: the system's own
+    // hand then, a shared cursor that is never destroyed.
+    m_handCursor = m_helpCursor ? m_helpCursor.Get() : LoadCursorW(nullptr, IDC_HAND);
 }
 
 void CHyperLink::SetUnderlineMode(int mode) {
@@ -232,7 +239,7 @@ void CHyperLink::RelayToTooltip() {
 LRESULT CHyperLink::OnSetCursor() {
     if (!m_handCursor)
         return FALSE;
-    SetCursor(m_handCursor.Get());
+    SetCursor(m_handCursor);
     return TRUE;
 }
 

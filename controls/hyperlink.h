@@ -58,7 +58,8 @@ class CHyperLink : public CStatic {
     std::wstring m_target;
     UniqueFont m_underlinedFont;
     UniqueFont m_plainFont;
-    UniqueCursor m_handCursor;
+    UniqueCursor m_helpCursor; // the help program's hand, when it has one
+    HCURSOR m_handCursor = nullptr;
     CToolTipCtrl m_tip;
     UINT m_hoverTimerId;
 };

@@ -106,3 +106,13 @@ TEST_F(HyperLink, KillsItsHoverTimerOnLeave) {
     Leave();
     EXPECT_FALSE(::SendMessageW(m_hWnd, kKillHoverTimer, 0, 0)) << "timer 100 outlived the hover";
 }
+
+TEST_F(HyperLink, ShowsTheSystemHandWhereTheHelpProgramHasNone) {
+    // The prefix, like newer Windows, has no help program with the hand cursor.
+    EXPECT_EQ(link.SendMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(link.m_hWnd),
+                               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
+              TRUE);
+    CURSORINFO shown{sizeof shown};
+    EXPECT_TRUE(GetCursorInfo(&shown));
+    EXPECT_EQ(shown.hCursor, LoadCursorW(nullptr, IDC_HAND));
+}
