@@ -12,7 +12,6 @@ void BannerBitmap::Reset() {
     m_picture = nullptr;
     m_bitmap = nullptr;
     m_width = m_height = 0;
-    m_source = {};
 }
 
 std::wstring BannerFilePath() {
@@ -39,47 +38,37 @@ void WriteBannerFile(HMODULE module, const std::wstring& path) {
     WriteFile(file.Get(), bytes, size, &written, nullptr);
 }
 
-static bool SameFile(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b) {
-    return a.nFileSizeLow == b.nFileSizeLow && a.nFileSizeHigh == b.nFileSizeHigh &&
-           CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
-}
-
-// Reads the whole file into a movable block that the stream frees when it is released.
-static IStream* OpenFileStream(const std::wstring& path, DWORD& size) {
-    UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return nullptr;
-    size = GetFileSize(file.Get(), nullptr);
-    if (size == INVALID_FILE_SIZE || size == 0)
+// The picture's bytes in a movable block of their own, which the stream frees when it is
+// released: the decoder needs a stream, and resource memory belongs to the module.
+static IStream* OpenResourceStream(HMODULE module, DWORD& size) {
+    HRSRC found =
+        FindResourceW(module, MAKEINTRESOURCEW(IDR_BANNER_JPEG), MAKEINTRESOURCEW(RT_BANNER_JPEG));
+    const void* bytes = found ? LockResource(LoadResource(module, found)) : nullptr;
+    size = found ? SizeofResource(module, found) : 0;
+    if (!bytes || size == 0)
         return nullptr;
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (!block)
+    void* copy = block ? GlobalLock(block) : nullptr;
+    if (!copy) {
+        if (block)
+            GlobalFree(block);
         return nullptr;
-    DWORD read = 0;
-    void* bytes = GlobalLock(block);
-    const BOOL ok = bytes && ReadFile(file.Get(), bytes, size, &read, nullptr) && read == size;
+    }
+    CopyMemory(copy, bytes, size);
     GlobalUnlock(block);
     IStream* stream = nullptr;
-    if (!ok || FAILED(CreateStreamOnHGlobal(block, TRUE, &stream))) {
+    if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream))) {
         GlobalFree(block);
         return nullptr;
     }
     return stream;
 }
 
-bool LoadBannerPicture(const std::wstring& path, BannerBitmap& banner) {
-    WIN32_FILE_ATTRIBUTE_DATA source{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &source)) {
-        banner.Reset();
-        return false;
-    }
-    if (banner.m_bitmap && SameFile(source, banner.m_source))
+bool LoadBannerPicture(HMODULE module, BannerBitmap& banner) {
+    if (banner.m_bitmap)
         return true;
-
-    banner.Reset();
     DWORD size = 0;
-    IStream* stream = OpenFileStream(path, size);
+    IStream* stream = OpenResourceStream(module, size);
     if (!stream)
         return false;
     IPicture* picture = nullptr;
@@ -99,7 +88,6 @@ bool LoadBannerPicture(const std::wstring& path, BannerBitmap& banner) {
     banner.m_bitmap = reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle));
     banner.m_width = info.bmWidth;
     banner.m_height = info.bmHeight;
-    banner.m_source = source;
     return true;
 }
 
@@ -114,7 +102,7 @@ void PaintBanner(HWND page, BannerBitmap& banner, BannerContext context) {
     HDC memory = CreateCompatibleDC(dc);
     SetStretchBltMode(dc, HALFTONE);
     SetBrushOrgEx(dc, 0, 0, nullptr);
-    if (LoadBannerPicture(BannerFilePath(), banner)) {
+    if (LoadBannerPicture(GetModuleHandleW(nullptr), banner)) {
         HGDIOBJ previous = SelectObject(memory, banner.Bitmap());
         const int h = area.bottom - area.top;
         StretchBlt(dc, area.left, area.top, h / 2, h, memory, 0, 0, banner.Width(), banner.Height(),

@@ -8,7 +8,7 @@
 struct IPicture;
 
 // A decoded banner. The picture object owns the bitmap, so it lives exactly as long as
-// the bitmap is used; the file's size and time tell whether a later paint can reuse it.
+// the bitmap is used.
 class BannerBitmap {
   public:
     BannerBitmap() = default;
@@ -21,14 +21,13 @@ class BannerBitmap {
     int Height() const { return m_height; }
 
   private:
-    friend bool LoadBannerPicture(const std::wstring& path, BannerBitmap& banner);
+    friend bool LoadBannerPicture(HMODULE module, BannerBitmap& banner);
     void Reset();
 
     IPicture* m_picture = nullptr;
     HBITMAP m_bitmap = nullptr;
     int m_width = 0;
     int m_height = 0;
-    WIN32_FILE_ATTRIBUTE_DATA m_source{};
 };
 
 // "<temporary folder>\banner.jpg"; the folder path already ends in a backslash.
@@ -37,9 +36,10 @@ std::wstring BannerFilePath();
 // Writes the banner resource (type 235, id 135) of module to path; failures are passed over.
 void WriteBannerFile(HMODULE module, const std::wstring& path);
 
-// Decodes the file into banner unless it already holds that very file. A file that is
-// missing or does not decode leaves banner empty. True when banner holds a picture.
-bool LoadBannerPicture(const std::wstring& path, BannerBitmap& banner);
+// Decodes the banner resource of module into banner, once: the pages never decode the file,
+// which any program of the user could replace while this elevated one reads it. True when
+// banner holds a picture.
+bool LoadBannerPicture(HMODULE module, BannerBitmap& banner);
 
 // The whole WM_PAINT of a page: the banner stretched to (h / 2) x h at item 1001.
 // The welcome page draws on a separate device context of its client area.

@@ -1,8 +1,12 @@
 #include "app/page_font.h"
 
-UniqueFont CreatePageFont(const PageFont& font) {
-    return UniqueFont(CreateFontW(font.height, 0, 0, 0, font.weight, FALSE, FALSE, FALSE, 0, 0, 0,
-                                  0, 0, L"Derez"));
+UniqueFont CreatePageFont(const PageFont& font, HWND page) {
+    HDC dc = GetDC(page);
+    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : USER_DEFAULT_SCREEN_DPI;
+    if (dc)
+        ReleaseDC(page, dc);
+    return UniqueFont(CreateFontW(MulDiv(font.height, dpi, USER_DEFAULT_SCREEN_DPI), 0, 0, 0,
+                                  font.weight, FALSE, FALSE, FALSE, 0, 0, 0, 0, 0, L"Derez"));
 }
 
 void SetControlFont(HWND control, const UniqueFont& font) {

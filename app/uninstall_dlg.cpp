@@ -23,6 +23,7 @@ void CUninstallDlg::DoDataExchange(CDataExchange* dx) {
 
 BOOL CUninstallDlg::OnInitDialog() {
     CWizardPage::OnInitDialog();
+    PublishBannerFile();
     SetTextFonts();
 
     const ProductRegistration registration = ReadProductRegistration(m_registry);
@@ -53,7 +54,7 @@ static bool UsesTextFont(int id) {
 
 void CUninstallDlg::SetTextFonts() {
     if (!m_textFont)
-        m_textFont = CreatePageFont({16, FW_NORMAL});
+        m_textFont = CreatePageFont({16, FW_NORMAL}, m_hWnd);
     // Also the controls' own fonts: not every static control keeps a font chosen while it
     // asks for its colours.
     for (HWND child = GetWindow(m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))

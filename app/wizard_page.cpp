@@ -16,10 +16,13 @@ BOOL CWizardPage::OnInitDialog() {
     SetPageIcon(m_hWnd, m_icon);
     // A page shown again keeps its font; the new title control gets it all the same.
     if (!m_titleFont)
-        m_titleFont = CreatePageFont(m_title);
+        m_titleFont = CreatePageFont(m_title, m_hWnd);
     SetControlFont(GetDlgItem(IDC_TITLE), m_titleFont);
-    WriteBannerFile(AfxGetResourceHandle(), BannerFilePath());
     return TRUE;
+}
+
+void CWizardPage::PublishBannerFile() {
+    WriteBannerFile(AfxGetResourceHandle(), BannerFilePath());
 }
 
 void CWizardPage::OnPaint() {

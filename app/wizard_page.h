@@ -18,8 +18,11 @@ class CWizardPage : public CDialog {
     ~CWizardPage() override;
 
   protected:
-    // Sets the icon, the title font and the banner file; a page's own start follows it.
+    // Sets the icon and the title font; a page's own start follows it.
     BOOL OnInitDialog() override;
+    // Writes the banner picture to "banner.jpg" in the temporary folder, for whatever reads
+    // it there; the pages themselves draw it from the program's resource.
+    void PublishBannerFile();
     void OnPaint() override;
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT ctlColor) override;
     HICON Icon() const { return m_icon; }

@@ -16,6 +16,7 @@ std::wstring CompletionText(const std::wstring& productName) {
 
 BOOL CCompleteDlg::OnInitDialog() {
     CWizardPage::OnInitDialog();
+    PublishBannerFile();
     m_text = CompletionText(AppStores().productName);
     UpdateData(FALSE);
     return TRUE;

@@ -3,6 +3,8 @@
 
 #include "app/banner.h"
 #include "app/process_list.h"
+#include "app/uninstall_dlg.h"
+#include "res/resource.h"
 #include "controls/complete_dlg.h"
 #include "removal/progress_dlg.h"
 #include "tests/framework/shown_dialog.h"
@@ -20,16 +22,72 @@ struct HeldProgressPage : CProgressDlg {
     UniqueKernelHandle release{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
+// The average colour of a 9 x 9 block of what the page shows around a point.
+COLORREF Shown(HWND page, int x, int y) {
+    HDC dc = GetDC(page);
+    int sum[3] = {};
+    for (int dy = -4; dy <= 4; ++dy)
+        for (int dx = -4; dx <= 4; ++dx) {
+            const COLORREF pixel = GetPixel(dc, x + dx, y + dy);
+            sum[0] += GetRValue(pixel), sum[1] += GetGValue(pixel), sum[2] += GetBValue(pixel);
+        }
+    ReleaseDC(page, dc);
+    return RGB(sum[0] / 81, sum[1] / 81, sum[2] / 81);
+}
+
+// The banner's circuit board is green wherever the emblem is not; a page's grey is not.
+bool Green(COLORREF c) {
+    return GetGValue(c) > GetRValue(c) + 10 && GetGValue(c) > GetBValue(c) + 10;
+}
+
 } // namespace
 
-TEST(Banner, DecodesThePictureItWrites) {
-    const std::wstring file = test::fs::temp_directory_path() / (L"banner_" + test::kPid);
-    WriteBannerFile(GetModuleHandleW(nullptr), file);
-    BannerBitmap banner;
-    EXPECT_TRUE(LoadBannerPicture(file, banner));
-    DeleteFileW(file.c_str());
-    EXPECT_EQ(banner.Width(), 160);
-    EXPECT_EQ(banner.Height(), 310);
+TEST(Banner, PagesDrawTheProgramsPictureWhateverTheFileHolds) {
+    CUninstallDlg welcome; // draws on a window context, the others on the paint context
+    CCompleteDlg complete;
+    const std::wstring file = BannerFilePath();
+    for (CDialog* page : {static_cast<CDialog*>(&welcome), static_cast<CDialog*>(&complete)}) {
+        ShownDialog shown(*page);
+        RECT strip;
+        GetWindowRect(page->GetDlgItem(IDC_BANNER), &strip);
+        MapWindowPoints(nullptr, page->m_hWnd, reinterpret_cast<POINT*>(&strip), 2);
+        const int h = strip.bottom - strip.top;
+        for (const std::wstring& replace :
+             {L"/usr/bin/convert -size 160x310 xc:blue jpeg:" + test::Unix(file),
+              L"echo garbage >" + test::Unix(file)}) {
+            SCOPED_TRACE(replace);
+            test::Host(replace);
+            InvalidateRect(page->m_hWnd, nullptr, TRUE);
+            page->SendMessage(WM_PAINT); // on the page's thread, now
+            EXPECT_TRUE(Green(Shown(page->m_hWnd, strip.left + h / 4, strip.top + h / 8)));
+            // Drawn (h / 2) x h: the strip's last corner is the picture's, past it the page's.
+            EXPECT_TRUE(Green(Shown(page->m_hWnd, strip.left + h / 2 - 6, strip.bottom - 6)));
+            EXPECT_FALSE(Green(Shown(page->m_hWnd, strip.left + h / 2 + 6, strip.bottom - 6)));
+        }
+    }
+}
+
+// Run at 96 and at 144 DPI: fonts and page follow the display, the system stretches nothing.
+TEST(Dpi, FontsAndPageSizeFollowTheDisplay) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    ASSERT_TRUE(dpi == 96 || dpi == 144) << dpi;
+    auto height = [](HWND control) {
+        LOGFONTW font{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font,
+                   &font);
+        return font.lfHeight;
+    };
+    CUninstallDlg welcome;
+    ShownDialog shown(welcome);
+    EXPECT_EQ(height(welcome.GetDlgItem(IDC_TITLE)), dpi == 144 ? 33 : 22);
+    EXPECT_EQ(height(welcome.GetDlgItem(IDC_PROMPT)), dpi == 144 ? 24 : 16);
+    RECT client, template_{0, 0, 317, 201};
+    GetClientRect(welcome.m_hWnd, &client);
+    MapDialogRect(welcome.m_hWnd, &template_);
+    EXPECT_EQ(client.right, template_.right);
+    EXPECT_EQ(client.bottom, template_.bottom);
 }
 
 TEST(ProcessList, FindsARunningProgramByItsBareNameInAnyCaseOnly) {
@@ -43,13 +101,6 @@ TEST(ProcessList, FindsARunningProgramByItsBareNameInAnyCaseOnly) {
     EXPECT_FALSE(IsProcessRunning(L"x" + name));
     EXPECT_FALSE(IsProcessRunning(name.substr(0, 5)));
     EXPECT_FALSE(IsProcessRunning(path));
-}
-
-TEST(CompletionText, NamesTheProductAsAnArgument) {
-    EXPECT_EQ(CompletionText(L"Demo %s Product"),
-              L"The wizard has successfully uninstalled Demo %s Product from your computer. You "
-              L"can re-install this product anytime using product setup file. Thank you for "
-              L"using our product.Click Finish to continue.");
 }
 
 TEST(ProgressPage, CannotBeLeftWhileTheRemovalRuns) {

@@ -42,13 +42,14 @@ TEST(Image, ImportsOnlyDllsOfTheSystemFolder) {
     EXPECT_GT(dlls, 3);
 }
 
-TEST(Image, ManifestRequestsAdministratorRightsOnX86WithCommonControls6) {
+TEST(Image, ManifestRequestsRightsArchitectureControlsAndSystemDpiAwareness) {
     HRSRC found = FindResourceW(exe, MAKEINTRESOURCEW(1), RT_MANIFEST);
     const std::string manifest(static_cast<const char*>(LockResource(LoadResource(exe, found))),
                                SizeofResource(exe, found));
     for (const char* entry :
          {"level=\"requireAdministrator\" uiAccess=\"false\"", "processorArchitecture=\"x86\"",
-          "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""})
+          "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+          "WindowsSettings\">true</dpiAware>", "WindowsSettings\">system</dpiAwareness>"})
         EXPECT_NE(manifest.find(entry), std::string::npos) << entry;
 }
 
