@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 
+#include "removal/removal_engine.h"
 #include "removal/shell_folder.h"
 
 namespace {
@@ -22,8 +23,9 @@ using UniqueFile = std::unique_ptr<FILE, FileCloser>;
 void ReadInstallLog(InstallLogRecord& log, const std::wstring& productDir) {
     std::memset(&log, 0, sizeof log);
     const std::wstring programFiles = ShellFolderPath(CSIDL_PROGRAM_FILES);
-    // Without the Program Files folder the path would be rooted on whatever drive is current.
-    if (programFiles.empty())
+    // Only from the folder the removal accepts: a log elsewhere (".." steps lead to folders
+    // anyone may create) must not name the files this elevated program deletes.
+    if (ResolveFolderBelow(programFiles, productDir).empty())
         return;
     const std::wstring path = programFiles + L"\\" + productDir + L"\\Install.log";
     UniqueFile file(_wfopen(path.c_str(), L"rb"));

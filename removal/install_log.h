@@ -23,8 +23,9 @@ struct LoggedFile {
     bool terminated; // false: the slot has no NUL, so its text cannot name a real path
 };
 
-// Fills the record from <Program Files>\<productDir>\Install.log. A log that cannot be opened
-// reads as an empty one; a short file leaves the rest zero; bytes past the record are ignored.
+// Fills the record from <Program Files>\<productDir>\Install.log when the removal accepts that
+// folder (ResolveFolderBelow). A log that cannot be opened or is refused reads as an empty one;
+// a short file leaves the rest zero; bytes past the record are ignored.
 void ReadInstallLog(InstallLogRecord& log, const std::wstring& productDir);
 
 // The number of slots to handle: count, but never more than there are slots.
