@@ -42,7 +42,10 @@ DWORD RemovalLog::Create(const std::wstring& path) {
 void RemovalLog::Line(const std::wstring& text) {
     if (!m_file)
         return;
-    fputs((ToUtf8(text) + "\n").c_str(), m_file);
+    std::string line = ToUtf8(text) + "\n";
+    // Text mode makes every "\n" a "\r\n": a text that brings its own would get two.
+    std::erase(line, '\r');
+    fputs(line.c_str(), m_file);
     // A run that is killed half-way still leaves what it did.
     fflush(m_file);
 }

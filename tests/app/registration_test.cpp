@@ -30,15 +30,9 @@ TEST(ProductRegistration, ReadsTheNineValuesOrTheirDefaults) {
     if (OnWow64())
         DeleteKeyTree(kProductKey, kNativeView);
 
-    const DWORD number = 7;
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kProductKey.c_str(), 0, nullptr, 0,
-                              KEY_WRITE | kInstallerView, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExW(key, L"CorvinaVersion", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
-                   sizeof number);
-    RegCloseKey(key);
-    SetProductValues({{L"ProductName", L"Trend Navigator"},
+    // One code unit and its NUL are the four bytes of a DWORD: 7, no string.
+    SetProductValues({{L"CorvinaVersion", std::wstring(1, L'\7'), REG_DWORD},
+                      {L"ProductName", L"Trend Navigator"},
                       {L"ProductDir", L""},
                       {L"MenuGroup", L"%ProgramFiles%\\Group", REG_EXPAND_SZ},
                       {L"ContactName", L"Desk"},

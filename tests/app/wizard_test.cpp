@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <share.h>
 
 #include "framework/unique_handle.h"
@@ -45,6 +47,27 @@ Strings WelcomeTexts(HWND page) {
 void Click(HWND item) {
     PostMessageW(item, WM_LBUTTONDOWN, MK_LBUTTON, 0);
     PostMessageW(item, WM_LBUTTONUP, 0, 0);
+}
+Strings ListLines(HWND list) {
+    Strings lines;
+    for (WPARAM i = 0; i < static_cast<WPARAM>(SendMessageW(list, LB_GETCOUNT, 0, 0)); ++i) {
+        wchar_t line[1024] = {};
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
+        lines.push_back(line);
+    }
+    return lines;
+}
+// The lines of a UTF-8 file that starts with its byte-order mark and ends lines with CR LF.
+Strings FileLines(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                    wide.data(), static_cast<int>(wide.size())));
+    Strings lines;
+    for (size_t start = 1, end; (end = wide.find(L"\r\n", start)) != wide.npos; start = end + 2)
+        lines.push_back(wide.substr(start, end - start));
+    return lines;
 }
 // Clicks a button as the mouse would and returns once the page has handled the click.
 void Press(HWND page, int id) {
@@ -98,6 +121,7 @@ struct Installation {
     fs::path witness = kInstallerFiles / (L"E2E Witness " + kPid);
     Strings logged = {(terminal / L"experts\\Corvina.ex4").wstring(),
                       (terminal / L"Corvina.dll").wstring(), (product / L"Readme.txt").wstring()};
+    fs::path log = fs::temp_directory_path() / (L"removal " + kPid + L".log");
 
     Installation() {
         Clean(); // what a killed run left
@@ -123,9 +147,30 @@ struct Installation {
         }
     }
     ~Installation() { Clean(); }
+    // What the progress page lists for this installation.
+    Strings ListedSteps() const {
+        Strings lines;
+        for (const auto& file : logged)
+            lines.push_back(L"Delete file " + file + L"...");
+        for (const auto& folder : {product, group})
+            lines.push_back(L"Remove folder " + folder.wstring() + L"...");
+        lines.insert(lines.end(), {L"Unregistering uninstaller...", L"Done."});
+        return lines;
+    }
+    bool Removed() const {
+        return std::none_of(logged.begin(), logged.end(), [](auto& f) { return Exists(f); }) &&
+               Entries(product) == Strings{L"Uninstall.exe"} && !Exists(group) &&
+               !ProductKeyExists();
+    }
+    bool Untouched() const {
+        return std::all_of(logged.begin(), logged.end(), [](auto& f) { return Exists(f); }) &&
+               Exists(product / L"Presets\\default.set") && Exists(group / L"Uninstall.lnk") &&
+               ProductKeyExists();
+    }
     void Clean() const {
         for (const auto& folder : {product, group, terminal, witness})
             RemoveTree(folder);
+        DeleteFileW(log.c_str());
         DeleteKeyTree(kProductKey);
         if (OnWow64()) {
             RemoveTree(namesake);
@@ -136,9 +181,15 @@ struct Installation {
 
 class Wizard : public ::testing::Test {
   protected:
+    // From the welcome page on to the progress page, once Next is enabled.
+    HWND GoToProgress() {
+        WaitUntil([&] { return ItemEnabled(welcome, IDOK); }, 2000);
+        Press(welcome, IDOK);
+        return WaitForPage(IDC_LIST);
+    }
     // Starts the installed uninstaller; true when its welcome page came.
-    bool Start() {
-        wizard = StartProgram((in.product / L"Uninstall.exe").wstring());
+    bool Start(const std::wstring& arguments = {}) {
+        wizard = Program(StartProcess(Command(arguments)));
         return (welcome = WaitForPage(IDC_VERSION)) != nullptr;
     }
     // The program's visible dialog "Uninstall" with the item marker and without absent.
@@ -157,52 +208,62 @@ class Wizard : public ::testing::Test {
             20000);
         return w;
     }
-    // The exit code, or STILL_ACTIVE when the program did not end within 10 s.
-    DWORD ExitCode() const {
+    std::wstring Command(const std::wstring& arguments) const {
+        return L"\"" + (in.product / L"Uninstall.exe").wstring() + L"\" " + arguments;
+    }
+    // The exit code, or STILL_ACTIVE when the program did not end within the time.
+    DWORD ExitCode(DWORD milliseconds = 10000) const {
         DWORD code = STILL_ACTIVE;
-        WaitForSingleObject(wizard.Get(), 10000);
+        WaitForSingleObject(wizard.Get(), milliseconds);
         GetExitCodeProcess(wizard.Get(), &code);
         return code;
+    }
+    // An unattended run with a log, to its end; notes whether a window of it was ever seen.
+    DWORD RunUnattended(const std::wstring& arguments = L"/S") {
+        const Program run(
+            StartProcess(Command(arguments + L" /LOG=\"" + in.log.wstring() + L"\"")));
+        unattended = GetProcessId(run.Get());
+        WaitUntil(
+            [&] {
+                EnumWindows(&NoteWindow, reinterpret_cast<LPARAM>(this));
+                return WaitForSingleObject(run.Get(), 0) == WAIT_OBJECT_0;
+            },
+            60000);
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(run.Get(), &code);
+        return code;
+    }
+    static BOOL CALLBACK NoteWindow(HWND window, LPARAM self) {
+        auto* test = reinterpret_cast<Wizard*>(self);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        test->windowSeen |= owner == test->unattended && IsWindowVisible(window);
+        return TRUE;
+    }
+    // The log's lines between its first (date, version, command line) and its result.
+    Strings LoggedSteps() const {
+        const Strings lines = FileLines(in.log);
+        return lines.size() < 2 ? lines : Strings(lines.begin() + 1, lines.end() - 1);
     }
     Installation in;
     Program wizard;
     HWND welcome = nullptr;
+    DWORD unattended = 0;
+    bool windowSeen = false;
 };
 
 } // namespace
 
-TEST_F(Wizard, ShowsDefaultsWithoutTheProductKey) {
-    DeleteKeyTree(kProductKey);
-    ASSERT_TRUE(Start());
-    EXPECT_EQ(WelcomeTexts(welcome),
-              (Strings{L"Welcome to Corvina", L"You are about to uninstall _", L"_", L"none",
-                       L"none", L"none"}));
-}
-
 TEST_F(Wizard, RemovesTheWholeProductFromWelcomeToFinish) {
-    ASSERT_TRUE(Start());
+    ASSERT_TRUE(Start(L"/unknown")); // ignored, as every argument without /S
+
     EXPECT_EQ(WelcomeTexts(welcome),
               (Strings{L"Welcome to Corvina", L"You are about to uninstall " + in.name, L"3.1.4",
                        L"Corvina Software", L"100% Support", L"support@corvina.example"}));
-    ASSERT_TRUE(WaitUntil([&] { return ItemEnabled(welcome, IDOK); }, 2000));
-    Press(welcome, IDOK);
-
-    HWND progress = WaitForPage(IDC_LIST);
+    HWND progress = GoToProgress();
     ASSERT_NE(progress, nullptr);
     ASSERT_TRUE(WaitUntil([&] { return ItemEnabled(progress, IDOK); }, 30000));
-    Strings expected, shown;
-    for (const auto& file : in.logged)
-        expected.push_back(L"Delete file " + file + L"...");
-    for (const auto& folder : {in.product, in.group})
-        expected.push_back(L"Remove folder " + folder.wstring() + L"...");
-    expected.insert(expected.end(), {L"Unregistering uninstaller...", L"Done."});
-    HWND list = GetDlgItem(progress, IDC_LIST);
-    for (WPARAM i = 0; i < static_cast<WPARAM>(SendMessageW(list, LB_GETCOUNT, 0, 0)); ++i) {
-        wchar_t line[1024] = {};
-        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
-        shown.push_back(line);
-    }
-    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(ListLines(GetDlgItem(progress, IDC_LIST)), in.ListedSteps());
     EXPECT_EQ(ItemText(progress, IDC_STATUS), L"Please click the next button.");
     HWND bar = GetDlgItem(progress, IDC_PROGRESS);
     EXPECT_EQ(SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 3);
@@ -219,16 +280,13 @@ TEST_F(Wizard, RemovesTheWholeProductFromWelcomeToFinish) {
     Press(complete, IDCANCEL);
     EXPECT_EQ(ExitCode(), 0u);
 
-    for (const auto& file : in.logged)
-        EXPECT_FALSE(Exists(file)) << file;
-    EXPECT_EQ(Entries(in.product), Strings{L"Uninstall.exe"});
-    EXPECT_FALSE(Exists(in.group) || ProductKeyExists());
+    EXPECT_TRUE(in.Removed());
     EXPECT_TRUE(Exists(in.witness / L"keep.txt"));
     EXPECT_TRUE(!OnWow64() ||
                 (Exists(in.namesake / L"Readme.txt") && KeyExists(kProductKey, kNativeView)));
 }
 
-TEST_F(Wizard, HoldsNextBackWhileATerminalRuns) {
+TEST_F(Wizard, HoldsTheRemovalBackWhileATerminalRuns) {
     ASSERT_TRUE(Start());
     ASSERT_TRUE(WaitUntil([&] { return ItemEnabled(welcome, IDOK); }, 2000));
     {
@@ -236,6 +294,9 @@ TEST_F(Wizard, HoldsNextBackWhileATerminalRuns) {
         EXPECT_TRUE(WaitUntil([&] { return !ItemEnabled(welcome, IDOK); }, 2000));
         Press(welcome, IDOK);
         EXPECT_TRUE(IsWindowVisible(welcome)) << "a click on the disabled Next went through";
+        // Unattended, the deployment engine is told to try again later.
+        EXPECT_EQ(RunUnattended(L"/quiet"), 1618u);
+        EXPECT_TRUE(in.Untouched());
     }
     EXPECT_TRUE(WaitUntil([&] { return ItemEnabled(welcome, IDOK); }, 2000));
 }
@@ -247,11 +308,7 @@ TEST_F(Wizard, LeavingTheWelcomePageRemovesNothing) {
         ASSERT_TRUE(Start());
         PostMessageW(message == BM_CLICK ? GetDlgItem(welcome, IDCANCEL) : welcome, message, id, 0);
         EXPECT_EQ(ExitCode(), 0u);
-        for (const auto& file : in.logged)
-            EXPECT_TRUE(Exists(file)) << file;
-        EXPECT_TRUE(Exists(in.product / L"Presets\\default.set") &&
-                    Exists(in.group / L"Uninstall.lnk"));
-        EXPECT_TRUE(ProductKeyExists());
+        EXPECT_TRUE(in.Untouched());
     }
 }
 
@@ -273,4 +330,54 @@ TEST_F(Wizard, ExplainsALinkItCannotOpen) {
     HWND box = WaitForPage(0xFFFF, IDC_VERSION);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(ItemText(box, 0xFFFF).rfind(L"Unable to open hyperlink:\n\n", 0), 0u);
+}
+
+TEST_F(Wizard, ReadsNoLogOutsideProgramFiles) {
+    // ".." steps lead out of Program Files, to a folder any user may create.
+    const fs::path planted = L"C:\\Planted " + kPid, witness = planted / L"witness.txt";
+    Touch(witness);
+    WriteInstallLog((planted / L"Install.log").wstring(), {witness.wstring()});
+    SetProductValues({{L"ProductDir", L"..\\..\\" + planted.filename().wstring()}});
+    ASSERT_TRUE(Start());
+    HWND progress = GoToProgress();
+    EXPECT_TRUE(WaitUntil([&] { return ItemEnabled(progress, IDOK); }, 30000));
+    EXPECT_EQ(ListLines(GetDlgItem(progress, IDC_LIST)).back(), L"Done.");
+    EXPECT_TRUE(Exists(witness));
+    RemoveTree(planted);
+}
+
+TEST_F(Wizard, RemovesUnattendedAsTheWizardDoesWithoutAWindow) {
+    EXPECT_EQ(RunUnattended(L"/s"), 0u);
+    EXPECT_FALSE(windowSeen);
+    EXPECT_TRUE(in.Removed());
+    EXPECT_EQ(LoggedSteps(), in.ListedSteps());
+    EXPECT_EQ(FileLines(in.log).back(), L"Result: 0 (success: the product was removed)");
+}
+
+TEST_F(Wizard, TouchesNothingUnattendedWithoutTheProductKey) {
+    // The wizard's defaults would empty "EXA" folders that belong to somebody else.
+    DeleteKeyTree(kProductKey);
+    Touch(kInstallerFiles / L"EXA\\keep.txt");
+    EXPECT_EQ(RunUnattended(), 1605u);
+    EXPECT_TRUE(Exists(kInstallerFiles / L"EXA\\keep.txt"));
+    RemoveTree(kInstallerFiles / L"EXA");
+}
+
+TEST_F(Wizard, RefusesAnUnknownArgumentUnattended) {
+    EXPECT_EQ(RunUnattended(L"/S /bogus"), 87u);
+    EXPECT_TRUE(in.Untouched());
+    EXPECT_EQ(LoggedSteps().at(0), L"Not understood: /bogus");
+}
+
+TEST_F(Wizard, NamesWhatStayedUnattended) {
+    const std::wstring held = in.logged[0];
+    const UniqueFileHandle open(CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+    EXPECT_EQ(RunUnattended(), 1603u);
+    EXPECT_TRUE(Exists(held));
+    EXPECT_FALSE(Exists(in.logged[1]) || Exists(in.group) || ProductKeyExists());
+    const Strings lines = FileLines(in.log);
+    EXPECT_EQ(
+        Strings(lines.end() - 2, lines.end()),
+        (Strings{L"Still there: " + held, L"Result: 1603 (failure: parts of the product stayed)"}));
 }
