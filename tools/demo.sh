@@ -15,7 +15,8 @@ build=$(cd "$build" && pwd)
 
 prefix="$build/demo-prefix"
 rm -rf "$prefix" "$prefix.state"
-run() { "$root/tools/wine-run" --prefix "$prefix" "$@"; }
+# DEMO_DPI=144 (or 192) shows the wizard on a display scaled to 150% (200%).
+run() { "$root/tools/wine-run" --prefix "$prefix" ${DEMO_DPI:+--dpi "$DEMO_DPI"} "$@"; }
 winpath() { echo "Z:$1" | sed 's|/|\\|g'; }
 
 # An empty program first: it creates the prefix, so its folders exist below.
@@ -77,7 +78,7 @@ fi
 # keyboard as a user would (Enter for Next, Escape for Finish). Without a window manager
 # there, Wine draws the window frames itself.
 run reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
-exec 3< <(Xvfb -displayfd 4 -screen 0 1024x768x24 -nolisten tcp 4>&1 2>/dev/null)
+exec 3< <(Xvfb -displayfd 4 -screen 0 1600x1200x24 -nolisten tcp 4>&1 2>/dev/null)
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null' EXIT
 read -r -t 20 number <&3
