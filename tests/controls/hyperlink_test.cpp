@@ -83,10 +83,11 @@ TEST_F(HyperLink, HoverWinsOverVisited) {
     EXPECT_EQ(Shown(), kHover);
 }
 
-TEST_F(HyperLink, StopsHoveringWhenThePointerLeaves) {
+TEST_F(HyperLink, EndsTheHoverAndItsTimerWhenThePointerLeaves) {
     Enter();
     Leave();
     EXPECT_EQ(Shown(), kNormal);
+    EXPECT_FALSE(::SendMessageW(m_hWnd, kKillHoverTimer, 0, 0)) << "timer 100 outlived the hover";
 }
 
 // In the manner of Wine's message-sequence tests: what reaches the control is recorded.
@@ -101,18 +102,13 @@ TEST_F(HyperLink, SwitchesFontsWithOneRedrawingSetFontEachWay) {
     EXPECT_EQ(g_sent.setFonts, (std::vector<std::pair<bool, LPARAM>>{{true, TRUE}, {false, TRUE}}));
 }
 
-TEST_F(HyperLink, KillsItsHoverTimerOnLeave) {
-    Enter();
-    Leave();
-    EXPECT_FALSE(::SendMessageW(m_hWnd, kKillHoverTimer, 0, 0)) << "timer 100 outlived the hover";
-}
-
 TEST_F(HyperLink, ShowsTheSystemHandWhereTheHelpProgramHasNone) {
     // The prefix, like newer Windows, has no help program with the hand cursor.
     EXPECT_EQ(link.SendMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(link.m_hWnd),
                                MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
               TRUE);
-    CURSORINFO shown{sizeof shown};
+    CURSORINFO shown{};
+    shown.cbSize = sizeof shown;
     EXPECT_TRUE(GetCursorInfo(&shown));
     EXPECT_EQ(shown.hCursor, LoadCursorW(nullptr, IDC_HAND));
 }
