@@ -3,7 +3,7 @@
 # 64-bit Wine prefix of its own, where the family's 32-bit installer would put it (Program
 # Files (x86), the 32-bit registry view), and starts the uninstaller on it. Without a
 # display the wizard runs under Xvfb, is driven through to the end, and each page's
-# screenshot is saved.
+# screenshot is saved. Arguments, such as /S, are handed to the uninstaller instead.
 set -eu
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -69,6 +69,16 @@ run cmd /c "$(winpath "$build/demo-setup.bat")"
 
 echo "Demo installation of \"$product\" ready in $prefix"
 uninstaller="$pf\\$product\\Uninstall.exe"
+# Arguments go to the uninstaller: "bash tools/demo.sh /S" removes the demo unattended.
+if [ $# -gt 0 ]; then
+    log="$build/demo-removal.log"
+    status=0
+    time run "$uninstaller" "$@" /LOG="$(winpath "$log")" || status=$?
+    WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+    echo "Exit code (its low byte, as the host sees it): $status; the removal log:"
+    cat "$log"
+    exit 0
+fi
 if [ -n "${DISPLAY:-}" ]; then
     run "$uninstaller"
     exit 0
