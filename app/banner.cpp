@@ -3,6 +3,8 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <string_view>
+
 #include "framework/unique_handle.h"
 #include "res/resource.h"
 
@@ -20,32 +22,33 @@ std::wstring BannerFilePath() {
     return std::wstring(temp) + L"\\banner.jpg";
 }
 
-void WriteBannerFile(HMODULE module, const std::wstring& path) {
+// The picture as the program carries it; empty when the module lacks it.
+static std::string_view BannerResource(HMODULE module) {
     HRSRC found =
         FindResourceW(module, MAKEINTRESOURCEW(IDR_BANNER_JPEG), MAKEINTRESOURCEW(RT_BANNER_JPEG));
-    if (!found)
-        return;
-    HGLOBAL loaded = LoadResource(module, found);
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    const DWORD size = SizeofResource(module, found);
-    if (!bytes)
+    const void* bytes = found ? LockResource(LoadResource(module, found)) : nullptr;
+    return bytes ? std::string_view(static_cast<const char*>(bytes), SizeofResource(module, found))
+                 : std::string_view();
+}
+
+void WriteBannerFile(HMODULE module, const std::wstring& path) {
+    const std::string_view bytes = BannerResource(module);
+    if (bytes.empty())
         return;
     UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return;
     DWORD written = 0;
-    WriteFile(file.Get(), bytes, size, &written, nullptr);
+    WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 // The picture's bytes in a movable block of their own, which the stream frees when it is
 // released: the decoder needs a stream, and resource memory belongs to the module.
 static IStream* OpenResourceStream(HMODULE module, DWORD& size) {
-    HRSRC found =
-        FindResourceW(module, MAKEINTRESOURCEW(IDR_BANNER_JPEG), MAKEINTRESOURCEW(RT_BANNER_JPEG));
-    const void* bytes = found ? LockResource(LoadResource(module, found)) : nullptr;
-    size = found ? SizeofResource(module, found) : 0;
-    if (!bytes || size == 0)
+    const std::string_view bytes = BannerResource(module);
+    size = static_cast<DWORD>(bytes.size());
+    if (bytes.empty())
         return nullptr;
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
     void* copy = block ? GlobalLock(block) : nullptr;
@@ -54,7 +57,7 @@ static IStream* OpenResourceStream(HMODULE module, DWORD& size) {
             GlobalFree(block);
         return nullptr;
     }
-    CopyMemory(copy, bytes, size);
+    CopyMemory(copy, bytes.data(), size);
     GlobalUnlock(block);
     IStream* stream = nullptr;
     if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream))) {
