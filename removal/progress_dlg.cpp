@@ -19,13 +19,11 @@ void CProgressDlg::DoDataExchange(CDataExchange* dx) {
 BOOL CProgressDlg::OnInitDialog() {
     CWizardPage::OnInitDialog();
     const WizardStores stores = AppStores();
-    m_productDir = stores.productDir;
-    m_menuGroup = stores.menuGroup;
-    ReadInstallLog(m_log, m_productDir);
+    ReadInstallLog(m_log, stores.productDir);
     m_progress.SetStep(1);
     m_progress.SetRange(0, static_cast<short>(LOWORD(LoggedEntryCount(m_log))));
     m_removalLog = stores.removalLog;
-    m_run.emplace(RemovalJob{m_log, m_productDir, m_menuGroup, m_registry}, this,
+    m_run.emplace(RemovalJob{m_log, stores.productDir, stores.menuGroup, m_registry}, this,
                   m_removalLog ? m_removalLog->Stream() : stdout);
     m_worker = AfxBeginThread(&RemovalWorker, &*m_run);
     if (!m_worker)

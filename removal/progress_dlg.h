@@ -39,8 +39,6 @@ class CProgressDlg : public CWizardPage, public RemovalProgress {
     CProgressCtrl m_progress;
     CListBox m_list;
     CNtRegistry m_registry;
-    std::wstring m_productDir;
-    std::wstring m_menuGroup;
     UniqueKernelHandle m_worker;
     std::optional<RemovalRun> m_run; // what the worker reads
     RemovalLog* m_removalLog = nullptr;

@@ -73,7 +73,7 @@ std::vector<std::wstring> LeftBehind(const RemovalJob& job) {
     registry.Initialize();
     registry.SelectMachineRoot();
     if (registry.OpenKey(ProductKeyPath(), FALSE, FALSE))
-        left.push_back(L"HKEY_LOCAL_MACHINE\\" + std::wstring(ProductKeyPath()));
+        left.push_back(L"HKEY_LOCAL_MACHINE\\" + ProductKeyPath());
     return left;
 }
 
