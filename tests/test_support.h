@@ -98,10 +98,6 @@ inline void SetValues(const std::wstring& path, const std::vector<RegValue>& val
     RegCloseKey(key);
 }
 
-inline void CreateKey(const std::wstring& path, REGSAM view = kInstallerView) {
-    SetValues(path, {}, view);
-}
-
 inline void DeleteKeyTree(const std::wstring& path, REGSAM view = kInstallerView) {
     HKEY parent;
     const size_t seam = path.rfind(L'\\');

@@ -139,7 +139,7 @@ struct Installation {
                           {L"ContactName", L"100% Support"},
                           {L"Publisher", L"Corvina Software"},
                           {L"Email", L"support@corvina.example"}});
-        CreateKey(kProductKey + L"\\Extra"); // a subkey: the whole tree must go
+        SetValues(kProductKey + L"\\Extra", {}); // a subkey: the whole tree must go
         if (OnWow64()) {
             Touch(namesake / L"Readme.txt");
             SetValues(kProductKey, {{L"ProductDir", name}}, kNativeView);

@@ -107,8 +107,7 @@ TEST_F(HyperLink, ShowsTheSystemHandWhereTheHelpProgramHasNone) {
     EXPECT_EQ(link.SendMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(link.m_hWnd),
                                MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
               TRUE);
-    CURSORINFO shown{};
-    shown.cbSize = sizeof shown;
+    CURSORINFO shown{sizeof shown, 0, nullptr, {}};
     EXPECT_TRUE(GetCursorInfo(&shown));
     EXPECT_EQ(shown.hCursor, LoadCursorW(nullptr, IDC_HAND));
 }

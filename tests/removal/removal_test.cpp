@@ -88,7 +88,7 @@ TEST_F(Removal, ReportsEachStepInOrder) {
 TEST_F(Removal, RemovesTheInstallation) {
     for (const auto& file : {product / L"D\\b.set", group / L"Tools\\a.lnk", outside / L"a.ex4"})
         Touch(file);
-    CreateKey(kProductKey);
+    SetValues(kProductKey, {});
     EXPECT_EQ(Run(1, {(outside / L"a.ex4").wstring()}), "");
     EXPECT_TRUE(Entries(product).empty());
     EXPECT_FALSE(Exists(group) || Exists(outside / L"a.ex4") || ProductKeyExists());
