@@ -117,7 +117,7 @@ bool Removed(const std::wstring& product, const std::wstring& outside) {
 // neither profits from a warmer cache; hence also the median ratio and the best times.
 int main() {
     constexpr int kRounds = 3;
-    const std::wstring programFiles = ShellFolderPath(CSIDL_PROGRAM_FILES);
+    const std::wstring programFiles = InstallerProgramFiles();
     const std::wstring name = L"Corvina Bench " + std::to_wstring(GetCurrentProcessId());
     const std::wstring engineProduct = programFiles + L"\\" + name + L" engine";
     const std::wstring plainProduct = programFiles + L"\\" + name + L" plain";

@@ -22,7 +22,7 @@ using UniqueFile = std::unique_ptr<FILE, FileCloser>;
 
 void ReadInstallLog(InstallLogRecord& log, const std::wstring& productDir) {
     std::memset(&log, 0, sizeof log);
-    const std::wstring programFiles = ShellFolderPath(CSIDL_PROGRAM_FILES);
+    const std::wstring programFiles = InstallerProgramFiles();
     // Only from the folder the removal accepts: a log elsewhere (".." steps lead to folders
     // anyone may create) must not name the files this elevated program deletes.
     if (ResolveFolderBelow(programFiles, productDir).empty())

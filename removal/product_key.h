@@ -4,8 +4,11 @@
 
 #include <string>
 
-inline constexpr wchar_t kUninstallKeyPath[] =
-    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+// The installer is 32-bit. WOW64 redirects a 32-bit process to that view, but ntdll opens
+// keys by native path and ignores KEY_WOW64_32KEY, so a 64-bit build names the view's own.
+inline constexpr const wchar_t* kUninstallKeyPath =
+    sizeof(void*) == 8 ? L"SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
+                       : L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 inline constexpr wchar_t kProductKeyName[] = L"Corvina";
 
 inline std::wstring ProductKeyPath() {

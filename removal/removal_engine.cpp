@@ -140,7 +140,7 @@ void DeleteTree(const std::wstring& top, FILE* diagnostics) {
 }
 
 void RemoveProductFolder(const RemovalJob& job, RemovalProgress& progress, FILE* diagnostics) {
-    const std::wstring programFiles = ShellFolderPath(CSIDL_PROGRAM_FILES);
+    const std::wstring programFiles = InstallerProgramFiles();
     const std::wstring folder = ResolveFolderBelow(programFiles, job.productDir);
     if (folder.empty())
         Report(diagnostics, "Product folder skipped: not below the Program Files folder.\n");

@@ -52,7 +52,7 @@ std::vector<std::wstring> LeftBehind(const RemovalJob& job) {
     }
 
     const std::wstring product =
-        ResolveFolderBelow(ShellFolderPath(CSIDL_PROGRAM_FILES), job.productDir);
+        ResolveFolderBelow(InstallerProgramFiles(), job.productDir);
     if (product.empty()) {
         left.push_back(L"the product folder \"" + job.productDir +
                        L"\" (not below the Program Files folder)");

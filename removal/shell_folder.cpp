@@ -9,3 +9,7 @@ std::wstring ShellFolderPath(int csidl) {
         return {};
     return folder;
 }
+
+std::wstring InstallerProgramFiles() {
+    return ShellFolderPath(CSIDL_PROGRAM_FILESX86);
+}

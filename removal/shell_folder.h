@@ -6,3 +6,7 @@
 
 // The folder the shell reports for a CSIDL, or empty when it has none.
 std::wstring ShellFolderPath(int csidl);
+
+// The Program Files folder of the family's 32-bit installer, named outright so that a 64-bit
+// build finds the same product folder: "Program Files (x86)" on 64-bit Windows.
+std::wstring InstallerProgramFiles();

@@ -35,13 +35,14 @@ inline fs::path ShellFolder(int csidl) {
 inline const fs::path kInstallerFiles = ShellFolder(CSIDL_PROGRAM_FILESX86);
 inline const fs::path kCommonPrograms = ShellFolder(CSIDL_COMMON_PROGRAMS);
 
-// True in a 32-bit process on 64-bit Windows, where a second, native view exists.
-inline bool OnWow64() {
+// True on 64-bit Windows, where the native views stand beside the installer's: always in a
+// 64-bit process, and in a 32-bit one under WOW64.
+inline bool HasTwoViews() {
     BOOL wow64 = FALSE;
-    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+    return sizeof(void*) == 8 || (IsWow64Process(GetCurrentProcess(), &wow64) && wow64);
 }
 
-// The native Program Files folder, which a 32-bit process cannot ask the shell for.
+// The native Program Files folder, named alike for 32- and 64-bit callers.
 inline fs::path NativeProgramFiles() {
     wchar_t path[MAX_PATH] = {};
     GetEnvironmentVariableW(L"ProgramW6432", path, MAX_PATH);

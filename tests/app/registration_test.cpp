@@ -23,11 +23,11 @@ std::vector<std::wstring> Read() {
 TEST(ProductRegistration, ReadsTheNineValuesOrTheirDefaults) {
     DeleteKeyTree(kProductKey);
     // On 64-bit Windows a namesake in the native view belongs to some 64-bit program.
-    if (OnWow64())
+    if (HasTwoViews())
         SetValues(kProductKey, {{L"ProductName", L"Namesake"}}, kNativeView);
     EXPECT_EQ(Read(), (std::vector<std::wstring>{L"111", L"_", L"EXA", L"EXA", L"_", L"none",
                                                  L"none", L"none", L"none"}));
-    if (OnWow64())
+    if (HasTwoViews())
         DeleteKeyTree(kProductKey, kNativeView);
 
     // One code unit and its NUL are the four bytes of a DWORD: 7, no string.

@@ -74,17 +74,19 @@ void Press(HWND page, int id) {
 }
 
 // Points ".htm" at a class of ours, whose open command starts the given program, while it
-// lives. The classes below HKEY_CLASSES_ROOT are one for both registry views; the test
-// prefix has no ".htm" of its own.
+// lives. Windows shares the classes between the registry views, Wine keeps one per view: they
+// are written in this program's own, which is the uninstaller's. The test prefix has no
+// ".htm" of its own.
 struct ScopedHtmAssociation {
     explicit ScopedHtmAssociation(const std::wstring& openCommand) {
-        SetValues(kHtm, {{nullptr, L"CorvinaTest.LinkPage"}});
-        SetValues(kPageClass + L"\\shell\\open\\command", {{nullptr, openCommand}});
+        SetValues(kHtm, {{nullptr, L"CorvinaTest.LinkPage"}}, kOwnView);
+        SetValues(kPageClass + L"\\shell\\open\\command", {{nullptr, openCommand}}, kOwnView);
     }
     ~ScopedHtmAssociation() {
-        DeleteKeyTree(kPageClass);
-        DeleteKeyTree(kHtm);
+        DeleteKeyTree(kPageClass, kOwnView);
+        DeleteKeyTree(kHtm, kOwnView);
     }
+    static constexpr REGSAM kOwnView = 0;
     inline static const std::wstring kHtm = L"SOFTWARE\\Classes\\.htm";
     inline static const std::wstring kPageClass = L"SOFTWARE\\Classes\\CorvinaTest.LinkPage";
 };
@@ -140,7 +142,7 @@ struct Installation {
                           {L"Publisher", L"Corvina Software"},
                           {L"Email", L"support@corvina.example"}});
         SetValues(kProductKey + L"\\Extra", {}); // a subkey: the whole tree must go
-        if (OnWow64()) {
+        if (HasTwoViews()) {
             Touch(namesake / L"Readme.txt");
             SetValues(kProductKey, {{L"ProductDir", name}}, kNativeView);
         }
@@ -171,7 +173,7 @@ struct Installation {
             RemoveTree(folder);
         DeleteFileW(log.c_str());
         DeleteKeyTree(kProductKey);
-        if (OnWow64()) {
+        if (HasTwoViews()) {
             RemoveTree(namesake);
             DeleteKeyTree(kProductKey, kNativeView);
         }
@@ -280,7 +282,7 @@ TEST_F(Wizard, RemovesTheWholeProductFromWelcomeToFinish) {
 
     EXPECT_TRUE(in.Removed());
     EXPECT_TRUE(Exists(in.witness / L"keep.txt"));
-    EXPECT_TRUE(!OnWow64() ||
+    EXPECT_TRUE(!HasTwoViews() ||
                 (Exists(in.namesake / L"Readme.txt") && KeyExists(kProductKey, kNativeView)));
 }
 
