@@ -1,0 +1,21 @@
+// Files an elevated program writes where a user without elevation could plant a link first:
+// %TEMP%, or a folder named on the command line.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/unique_handle.h"
+
+// The system's full name of a file or folder reached through handle, "\\?\C:\..." or
+// "\\?\UNC\...": where it truly lies. Empty when it cannot be told.
+std::wstring FinalPath(HANDLE handle);
+
+// Opens path for writing, emptied, only where it truly lies: no link at its place or above it,
+// no second name for it, and, with linkedUserToo, in a folder where the user behind an
+// elevation could add it and, when it exists, write it (see LinkedUserMay). The file is
+// emptied only once all that holds, and one this call created is deleted again when refused.
+// Null with error set otherwise.
+UniqueFileHandle CreateFileInPlace(const std::wstring& path, DWORD share, bool linkedUserToo,
+                                   DWORD& error);
