@@ -117,7 +117,8 @@ std::pair<std::wstring, std::wstring_view> SplitRoot(const std::wstring& full) {
 
 // Only administrators can lay links below Program Files; elsewhere the user may have.
 bool BelowProgramFiles(const std::wstring& full) {
-    for (const std::wstring& folder : ProgramFilesFolders()) {
+    static const std::vector<std::wstring> folders = ProgramFilesFolders();
+    for (const std::wstring& folder : folders) {
         const size_t length = folder.size();
         if (!folder.empty() && full.size() > length + 1 && full[length] == L'\\' &&
             CompareStringOrdinal(full.c_str(), static_cast<int>(length), folder.c_str(),
@@ -171,9 +172,11 @@ DWORD DeleteFileNoLinks(const std::wstring& path) {
     const DWORD attributes = Attributes(file.Get());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return GetLastError();
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return kErrorReparsePointEncountered;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         return kErrorDirectoryNotSupported;
-    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !IsReachedAs(file.Get(), place, rest))
+    if (!IsReachedAs(file.Get(), place, rest))
         return kErrorReparsePointEncountered;
     // The user may delete the file itself, or anything in its folder.
     if (!BelowProgramFiles(full) && !LinkedUserMay(file.Get(), DELETE) &&

@@ -82,7 +82,9 @@ TEST(PlantedLinks, LeaveTheirTargetsAsTheyWere) {
     for (const auto& [name, write] :
          {std::pair<std::wstring, void (*)(const std::wstring&)>{L"banner.jpg", writeBanner},
           {L"removal.log", writeLog}}) {
-        const test::fs::path target = real / name, place = temp / (test::kPid + name);
+        const test::fs::path target = real / name, place = write == writeLog
+                                                               ? temp / name
+                                                               : test::fs::path(BannerFilePath());
         test::Touch(target);
         for (const std::wstring& plant : {L"ln -s " + Unix(target) + L" " + Unix(place),
                                           L"ln " + Unix(target) + L" " + Unix(place),
