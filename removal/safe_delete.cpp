@@ -43,8 +43,12 @@ NTSTATUS OpenBelow(HANDLE folder, std::wstring_view name, ACCESS_MASK access, UL
                    UniqueFileHandle& opened) {
     const USHORT bytes = static_cast<USHORT>(name.size() * sizeof(wchar_t));
     UNICODE_STRING text{bytes, bytes, const_cast<PWSTR>(name.data())};
-    OBJECT_ATTRIBUTES attributes{sizeof attributes,    folder,  &text,
-                                 OBJ_CASE_INSENSITIVE, nullptr, nullptr};
+    // By name: 64-bit headers pad the record with fields of their own.
+    OBJECT_ATTRIBUTES attributes{};
+    attributes.Length = sizeof attributes;
+    attributes.RootDirectory = folder;
+    attributes.ObjectName = &text;
+    attributes.Attributes = OBJ_CASE_INSENSITIVE;
     IO_STATUS_BLOCK io{};
     HANDLE handle = nullptr;
     const NTSTATUS status =
