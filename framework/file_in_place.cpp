@@ -4,6 +4,7 @@
 
 namespace {
 
+// A path from a call that, given too small a buffer, tells the size it needs.
 std::wstring WithSize(DWORD (*fill)(const std::wstring&, wchar_t*, DWORD),
                       const std::wstring& from) {
     std::wstring text(MAX_PATH, L'\0');
@@ -16,30 +17,12 @@ std::wstring WithSize(DWORD (*fill)(const std::wstring&, wchar_t*, DWORD),
     return text;
 }
 
-std::wstring FullName(const std::wstring& path) {
-    return WithSize([](const std::wstring& from, wchar_t* to,
-                       DWORD size) { return GetFullPathNameW(from.c_str(), size, to, nullptr); },
-                    path);
-}
-
-// The name as the final path spells it: short 8.3 steps, as %TEMP% often has, made long.
-std::wstring LongName(const std::wstring& path) {
-    return WithSize([](const std::wstring& from, wchar_t* to,
-                       DWORD size) { return GetLongPathNameW(from.c_str(), to, size); },
-                    path);
-}
-
 std::wstring Extended(const std::wstring& full) {
     if (full.starts_with(L"\\\\?\\"))
         return full;
     if (full.starts_with(L"\\\\"))
         return L"\\\\?\\UNC\\" + full.substr(2);
     return L"\\\\?\\" + full;
-}
-
-bool SameName(const std::wstring& a, const std::wstring& b) {
-    return !a.empty() && CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 bool IsReparsePoint(HANDLE handle) {
@@ -55,10 +38,28 @@ bool LiesAt(HANDLE handle, const std::wstring& path, bool file) {
     return !IsReparsePoint(handle) && GetFileInformationByHandle(handle, &info) &&
            (file ? info.nNumberOfLinks == 1 && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                  : (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) &&
-           SameName(FinalPath(handle), Extended(LongName(path)));
+           SameName(FinalPath(handle), Extended(LongFullPath(path)));
 }
 
 } // namespace
+
+std::wstring LongFullPath(const std::wstring& path) {
+    const std::wstring full =
+        WithSize([](const std::wstring& from, wchar_t* to,
+                    DWORD size) { return GetFullPathNameW(from.c_str(), size, to, nullptr); },
+                 path);
+    const std::wstring longForm =
+        full.empty() ? full
+                     : WithSize([](const std::wstring& from, wchar_t* to,
+                                   DWORD size) { return GetLongPathNameW(from.c_str(), to, size); },
+                                full);
+    return longForm.empty() ? full : longForm;
+}
+
+bool SameName(const std::wstring& a, const std::wstring& b) {
+    return !a.empty() && CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
 
 std::wstring FinalPath(HANDLE handle) {
     std::wstring text(MAX_PATH, L'\0');
@@ -74,7 +75,7 @@ std::wstring FinalPath(HANDLE handle) {
 UniqueFileHandle CreateFileInPlace(const std::wstring& path, DWORD share, bool linkedUserToo,
                                    DWORD& error) {
     error = ERROR_ACCESS_DENIED;
-    const std::wstring full = FullName(path);
+    const std::wstring full = LongFullPath(path);
     const size_t seam = full.rfind(L'\\');
     if (full.empty() || seam == std::wstring::npos || seam + 1 == full.size()) {
         error = ERROR_INVALID_NAME;

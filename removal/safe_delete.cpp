@@ -72,25 +72,7 @@ bool IsReachedAs(HANDLE handle, std::wstring& place, std::wstring_view name) {
     if (!place.ends_with(L'\\'))
         place += L'\\';
     place += name;
-    const std::wstring final = FinalPath(handle);
-    return CompareStringOrdinal(final.c_str(), static_cast<int>(final.size()), place.c_str(),
-                                static_cast<int>(place.size()), TRUE) == CSTR_EQUAL;
-}
-
-// The full path with every step in its long form, as final paths spell it; 8.3 steps stay
-// only where the file is absent.
-std::wstring FullPath(const std::wstring& path) {
-    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    std::wstring full(size, L'\0');
-    const DWORD length = size ? GetFullPathNameW(path.c_str(), size, full.data(), nullptr) : 0;
-    full.resize(length < size ? length : 0);
-    std::wstring long_(full.size() + MAX_PATH, L'\0');
-    const DWORD longLength =
-        GetLongPathNameW(full.c_str(), long_.data(), static_cast<DWORD>(long_.size()));
-    if (longLength == 0 || longLength >= long_.size())
-        return full;
-    long_.resize(longLength);
-    return long_;
+    return SameName(FinalPath(handle), place);
 }
 
 // The path's root, "\\?\C:\" or "\\?\UNC\server\share\", and the rest; no root for other forms.
@@ -137,7 +119,7 @@ bool BelowProgramFiles(const std::wstring& full) {
 DWORD DeleteFileNoLinks(const std::wstring& path) {
     if (!Nt().open || !Nt().toError)
         return ERROR_PROC_NOT_FOUND;
-    const std::wstring full = FullPath(path);
+    const std::wstring full = LongFullPath(path);
     auto [root, rest] = SplitRoot(full);
     if (root.empty() || rest.empty() || rest.ends_with(L'\\'))
         return ERROR_INVALID_NAME;
