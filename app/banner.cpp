@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "framework/unique_handle.h"
+#include "framework/file_in_place.h"
 #include "res/resource.h"
 
 void BannerBitmap::Reset() {
@@ -18,8 +18,10 @@ void BannerBitmap::Reset() {
 
 std::wstring BannerFilePath() {
     wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    return std::wstring(temp) + L"\\banner.jpg";
+    const DWORD length = GetTempPathW(MAX_PATH, temp);
+    if (length == 0 || length >= MAX_PATH)
+        return {};
+    return std::wstring(temp, length) + L"\\banner.jpg";
 }
 
 // The picture as the program carries it; empty when the module lacks it.
@@ -33,10 +35,11 @@ static std::string_view BannerResource(HMODULE module) {
 
 void WriteBannerFile(HMODULE module, const std::wstring& path) {
     const std::string_view bytes = BannerResource(module);
-    if (bytes.empty())
+    if (bytes.empty() || path.empty())
         return;
-    UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    // TMP is the user's to set, so the file is written only where that user could write it.
+    DWORD error = ERROR_SUCCESS;
+    const UniqueFileHandle file = CreateFileInPlace(path, 0, true, error);
     if (!file)
         return;
     DWORD written = 0;

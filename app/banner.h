@@ -30,10 +30,12 @@ class BannerBitmap {
     int m_height = 0;
 };
 
-// "<temporary folder>\banner.jpg"; the folder path already ends in a backslash.
+// "<temporary folder>\banner.jpg"; the folder path already ends in a backslash. Empty when
+// the system names no temporary folder.
 std::wstring BannerFilePath();
 
-// Writes the banner resource (type 235, id 135) of module to path; failures are passed over.
+// Writes the banner resource (type 235, id 135) of module to path, unless a link, a second
+// name or the rights of the user behind an elevation stand against it; failures are passed over.
 void WriteBannerFile(HMODULE module, const std::wstring& path);
 
 // Decodes the banner resource of module into banner, once: the pages never decode the file,

@@ -135,7 +135,9 @@ static UniqueCursor LoadHelpProgramCursor() {
     if (length == 0 || length >= MAX_PATH)
         return {};
     const std::wstring helpProgram = std::wstring(path, length) + L"\\winhlp32.exe";
-    const UniqueModule module(LoadLibraryW(helpProgram.c_str()));
+    // As an image resource: none of its code runs in this elevated process.
+    const UniqueModule module(
+        LoadLibraryExW(helpProgram.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE));
     if (!module)
         return {};
     // The module goes away below: keep a copy of the cursor that outlives it.

@@ -3,7 +3,21 @@
 
 #include <cstdlib>
 
+// The elevated program's search path holds the user's own PATH entries and the current
+// folder; DLLs come from the system folder only. Vista and an unpatched Windows 7 lack the
+// first call, so it is looked up.
+static void LoadDllsFromTheSystemOnly() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const auto setDefault =
+        reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void (*)()>(
+            GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    if (setDefault)
+        setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    SetDllDirectoryW(L"");
+}
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    LoadDllsFromTheSystemOnly();
     CWinApp* app = AfxGetApp();
     return app ? app->Run(instance) : 1;
 }

@@ -7,6 +7,7 @@
 
 #include "framework/unique_handle.h"
 #include "removal/product_key.h"
+#include "removal/safe_delete.h"
 #include "removal/shell_folder.h"
 
 namespace {
@@ -217,7 +218,7 @@ void RunRemoval(const RemovalJob& job, RemovalProgress& progress, FILE* diagnost
         const LoggedFile file = LoggedEntry(job.log, i);
         progress.AddLine(L"Delete file " + file.path + L"...");
         if (file.terminated)
-            DeleteFileW(file.path.c_str());
+            DeleteFileNoLinks(file.path);
         progress.StepProgress();
     }
     RemoveProductFolder(job, progress, diagnostics);

@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include "framework/file_in_place.h"
+
 std::string ToUtf8(std::wstring_view text) {
     const int length = static_cast<int>(text.size());
     const int size =
@@ -18,11 +20,12 @@ RemovalLog::~RemovalLog() {
 }
 
 DWORD RemovalLog::Create(const std::wstring& path) {
-    // Readable while it is written, so a deployment agent can follow a long run.
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return GetLastError();
+    // Readable while it is written, so a deployment agent can follow a long run. The folder
+    // may be one any user can write to, C:\Windows\Temp among them.
+    DWORD error = ERROR_SUCCESS;
+    HANDLE file = CreateFileInPlace(path, FILE_SHARE_READ, false, error).Release();
+    if (!file)
+        return error;
     // Text mode: every "\n", the engine's diagnostics' included, ends a line as "\r\n".
     const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_TEXT);
     m_file = descriptor == -1 ? nullptr : _fdopen(descriptor, "w");

@@ -28,6 +28,12 @@ TEST(Image, IsAnX86Program) {
     EXPECT_EQ(Headers().FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
 }
 
+// On a Remote Desktop server the Windows folder it asks for is then the system's, not the user's.
+TEST(Image, IsTerminalServerAware) {
+    EXPECT_TRUE(Headers().OptionalHeader.DllCharacteristics &
+                IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE);
+}
+
 TEST(Image, ImportsOnlyDllsOfTheSystemFolder) {
     wchar_t system[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);

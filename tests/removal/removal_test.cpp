@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "removal/removal_engine.h"
+#include "framework/unique_handle.h"
+#include "removal/safe_delete.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -165,6 +167,30 @@ TEST_F(Removal, NeverFollowsLinks) {
     Run();
     EXPECT_TRUE(Exists(outside / L"Full\\keep.txt") && Exists(outside / L"Empty"));
     EXPECT_FALSE(Exists(product / L"Sub\\own.txt"));
+}
+
+// The terminal's data folder is the user's: a link there must not aim a deletion elsewhere.
+TEST_F(Removal, DeletesLoggedFilesOnlyWhereTheyLie) {
+    for (const wchar_t* file : {L"Real\\a.ex4", L"Own\\a.ex4", L"held.ex4", L"Own\\Sub\\x"})
+        Touch(outside / file);
+    ASSERT_TRUE(MakeLink(outside / L"Own\\Linked", outside / L"Real"));
+    Host(L"ln -s " + Unix(outside / L"Real\\a.ex4") + L" " + Unix(outside / L"Own\\b.ex4"));
+    Run(2, {(outside / L"Own\\Linked\\a.ex4").wstring(), (outside / L"Own\\a.ex4").wstring()});
+    EXPECT_FALSE(Exists(outside / L"Own\\a.ex4"));
+    const UniqueFileHandle held(CreateFileW((outside / L"held.ex4").c_str(), GENERIC_READ, 0,
+                                            nullptr, OPEN_EXISTING, 0, nullptr));
+    for (const auto& [name, code] :
+         {std::pair{L"Own\\Linked\\a.ex4", kErrorReparsePointEncountered},
+          {L"Own\\b.ex4", kErrorReparsePointEncountered},
+          {L"Own\\Sub", kErrorDirectoryNotSupported},
+          {L"held.ex4", DWORD{ERROR_SHARING_VIOLATION}},
+          {L"none.ex4", DWORD{ERROR_FILE_NOT_FOUND}},
+          {L"None\\a.ex4", DWORD{ERROR_PATH_NOT_FOUND}},
+          {L"Own\\Sub\\x", DWORD{ERROR_SUCCESS}}}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(DeleteFileNoLinks((outside / name).wstring()), code);
+    }
+    EXPECT_TRUE(Exists(outside / L"Real\\a.ex4") && Exists(outside / L"held.ex4"));
 }
 
 TEST_F(Removal, RemovesLongPaths) {

@@ -1,0 +1,28 @@
+// Files an elevated program writes where a user without elevation could plant a link first:
+// %TEMP%, or a folder named on the command line.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/unique_handle.h"
+
+// The full path, its steps in the long form final paths spell (%TEMP% often has 8.3 steps)
+// where they exist. Empty when the path is not one.
+std::wstring LongFullPath(const std::wstring& path);
+
+// Paths compared as the file system compares names: ordinally, ignoring case. Never for empty.
+bool SameName(const std::wstring& a, const std::wstring& b);
+
+// The system's full name of a file or folder reached through handle, "\\?\C:\..." or
+// "\\?\UNC\...": where it truly lies. Empty when it cannot be told.
+std::wstring FinalPath(HANDLE handle);
+
+// Opens path for writing, emptied, only where it truly lies: no link at its place or above it,
+// no second name for it, and, with linkedUserToo, in a folder where the user behind an
+// elevation could add it and, when it exists, write it (see LinkedUserMay). The file is
+// emptied only once all that holds, and one this call created is deleted again when refused.
+// Null with error set otherwise.
+UniqueFileHandle CreateFileInPlace(const std::wstring& path, DWORD share, bool linkedUserToo,
+                                   DWORD& error);

@@ -1,0 +1,60 @@
+#include "framework/linked_user.h"
+
+#include <aclapi.h>
+
+#include "framework/unique_handle.h"
+
+namespace {
+
+struct LinkedUser {
+    bool elevated = false; // with a linked token, whether or not it could be taken
+    UniqueKernelHandle token;
+};
+
+LinkedUser FindLinkedUser() {
+    LinkedUser user;
+    HANDLE process = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &process))
+        return user;
+    const UniqueKernelHandle processToken(process);
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    DWORD size = 0;
+    if (!GetTokenInformation(process, TokenElevationType, &type, sizeof type, &size) ||
+        type != TokenElevationTypeFull)
+        return user;
+    user.elevated = true;
+    // Without the TCB privilege this is an identification token: enough for AccessCheck.
+    TOKEN_LINKED_TOKEN linked{};
+    if (GetTokenInformation(process, TokenLinkedToken, &linked, sizeof linked, &size))
+        user.token.Reset(linked.LinkedToken);
+    return user;
+}
+
+} // namespace
+
+bool LinkedUserMay(HANDLE object, ACCESS_MASK access) {
+    static const LinkedUser user = FindLinkedUser();
+    if (!user.elevated)
+        return true;
+    if (!user.token)
+        return false;
+    // The label too: a file marked high integrity is not the medium-integrity user's to change.
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(object, SE_FILE_OBJECT,
+                        OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION |
+                            DACL_SECURITY_INFORMATION | LABEL_SECURITY_INFORMATION,
+                        nullptr, nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    GENERIC_MAPPING mapping{FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE,
+                            FILE_ALL_ACCESS};
+    union {
+        PRIVILEGE_SET set;
+        BYTE bytes[256];
+    } privileges{};
+    DWORD size = sizeof privileges, granted = 0;
+    BOOL allowed = FALSE;
+    const BOOL checked = AccessCheck(descriptor, user.token.Get(), access, &mapping,
+                                     &privileges.set, &size, &granted, &allowed);
+    LocalFree(descriptor);
+    return checked && allowed;
+}

@@ -1,0 +1,10 @@
+// The user behind an elevation. With UAC, an administrator's elevated process carries a
+// linked token: the same user without administrator rights. Where that user can aim the
+// program (folders of their own, TMP), the program does only what that user could do too.
+#pragma once
+
+#include <windows.h>
+
+// True unless the process runs elevated with a linked token and the security descriptor of
+// object (a file or folder open with READ_CONTROL) refuses that token access.
+bool LinkedUserMay(HANDLE object, ACCESS_MASK access);
