@@ -59,6 +59,21 @@ std::wstring ProgramVersion() {
     return L"?";
 }
 
+// A value that is absent or empty would leave the removal to the defaults. registry's current
+// key is the product's.
+bool NamesBothFolders(CNtRegistry& registry, RemovalLog& log) {
+    bool both = true;
+    for (const wchar_t* name : {L"ProductDir", L"MenuGroup"}) {
+        std::wstring value;
+        if (registry.ReadString(value, name, L"").empty()) {
+            log.Line(std::wstring(L"The registration has no ") + name +
+                     L" value, or an empty one.");
+            both = false;
+        }
+    }
+    return both;
+}
+
 int Finish(RemovalLog& log, int exitCode) {
     log.Line(ResultLine(exitCode));
     return exitCode;
@@ -101,6 +116,8 @@ int RunUnattended(const CommandLine& commandLine) {
     // they would empty folders named "EXA" that are not ours.
     if (!registry.OpenKey(ProductKeyPath(), FALSE, FALSE))
         return Finish(log, kExitNotInstalled);
+    if (!NamesBothFolders(registry, log))
+        return Finish(log, kExitBadConfiguration);
     if (IsProcessRunning(L"terminal.exe"))
         return Finish(log, kExitRetryLater);
 
@@ -108,6 +125,6 @@ int RunUnattended(const CommandLine& commandLine) {
     ReadInstallLog(*record, registration.productDir);
     const RemovalJob job{*record, registration.productDir, registration.menuGroup, registry};
     LoggedProgress progress(log);
-    RunRemoval(job, progress, log.IsOpen() ? log.Stream() : stdout);
+    RunRemoval(job, progress, DiagnosticsStream(&log));
     return LogOutcome(log, job);
 }

@@ -376,16 +376,53 @@ TEST_F(Wizard, TouchesNothingUnattendedOnABadCommandLine) {
     EXPECT_EQ(FileLines(in.log).at(1), L"Not understood: /bogus");
 }
 
+// A file held open where only administrators write goes at the next restart; one in the
+// temporary folder stays.
 TEST_F(Wizard, NamesWhatStayedUnattended) {
-    const std::wstring held = in.logged[0];
-    const UniqueFileHandle open(CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                            OPEN_EXISTING, 0, nullptr));
-    EXPECT_EQ(RunUnattended(), 1603u);
-    EXPECT_TRUE(Exists(held));
-    EXPECT_FALSE(Exists(in.logged[1]) || Exists(in.group) || ProductKeyExists());
-    const Strings lines = FileLines(in.log);
-    ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(
-        Strings(lines.end() - 2, lines.end()),
-        (Strings{L"Still there: " + held, L"Result: 1603 (failure: parts of the product stayed)"}));
+    const fs::path temporary = fs::temp_directory_path() / (L"E2E held " + kPid);
+    const std::wstring held[] = {in.logged[0], temporary.wstring()};
+    const PendingRenames pending;
+    for (const bool withTemporary : {false, true}) {
+        SCOPED_TRACE(withTemporary);
+        Touch(temporary);
+        WriteInstallLog((in.product / L"Install.log").wstring(), {held[0], in.logged[1], held[1]});
+        const UniqueFileHandle open[] = {UniqueFileHandle(Hold(held[0])),
+                                         UniqueFileHandle(withTemporary ? Hold(held[1]) : nullptr)};
+        EXPECT_EQ(RunUnattended(), withTemporary ? 1603u : 3010u);
+        EXPECT_TRUE(Exists(held[0]) && pending.Has(held[0]));
+        EXPECT_FALSE(Exists(in.logged[1]) || Exists(in.group) || ProductKeyExists());
+        const Strings lines = FileLines(in.log);
+        EXPECT_EQ(lines.end()[-2] == L"Still there: " + held[1], withTemporary);
+        SetProductValues({{L"ProductDir", in.name}, {L"MenuGroup", in.name}});
+    }
+    DeleteFileW(temporary.c_str());
+}
+
+TEST_F(Wizard, LeavesFoldersNamedInTheLogUnattended) {
+    const fs::path folders[] = {in.terminal / L"experts", in.terminal / L"experts\\files\\empty"};
+    fs::create_directories(folders[1]);
+    WriteInstallLog((in.product / L"Install.log").wstring(),
+                    {in.logged[0], folders[0].wstring(), folders[1].wstring(), in.logged[1]});
+    EXPECT_EQ(RunUnattended(), 0u);
+    EXPECT_TRUE(Exists(folders[1]));
+}
+
+TEST_F(Wizard, TouchesNothingUnattendedWhenTheRegistrationNamesNoFolder) {
+    const fs::path others[] = {kInstallerFiles / L"EXA\\a.txt", kCommonPrograms / L"EXA\\a.lnk"};
+    for (const fs::path& file : others)
+        Touch(file); // where the wizard's defaults lead
+    for (const auto& [missing, values] :
+         {std::pair{L"ProductDir", std::vector<RegValue>{{L"MenuGroup", in.name}}},
+          {L"MenuGroup", {{L"ProductDir", in.name}}},
+          {L"ProductDir", {{L"ProductDir", L""}, {L"MenuGroup", in.name}}},
+          {L"MenuGroup", {{L"ProductDir", in.name}, {L"MenuGroup", L""}}}}) {
+        DeleteKeyTree(kProductKey);
+        SetProductValues(values);
+        EXPECT_EQ(RunUnattended(), 1610u);
+        EXPECT_TRUE(in.Untouched() && Exists(others[0]) && Exists(others[1]));
+        EXPECT_EQ(FileLines(in.log).at(1), L"The registration has no " + std::wstring(missing) +
+                                               L" value, or an empty one.");
+    }
+    for (const fs::path& file : others)
+        RemoveTree(file.parent_path());
 }
