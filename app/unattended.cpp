@@ -91,15 +91,22 @@ std::wstring LogHeaderLine() {
            GetCommandLineW();
 }
 
-int RunUnattended(const CommandLine& commandLine) {
+int RunUnattended(const CommandLine& commandLine, bool anotherRuns) {
     RemovalLog log;
     if (!commandLine.logPath.empty()) {
-        if (log.Create(commandLine.logPath) != ERROR_SUCCESS) {
+        // The other run may be writing this very log: it is no reason to fail.
+        if (log.Create(commandLine.logPath) != ERROR_SUCCESS && anotherRuns)
+            return kExitRetryLater;
+        if (!log.IsOpen()) {
             WriteToParentConsole(STD_ERROR_HANDLE, L"The log file \"" + commandLine.logPath +
                                                        L"\" cannot be created.\r\n");
             return kExitNoLog;
         }
         log.Line(LogHeaderLine());
+    }
+    if (anotherRuns) {
+        log.Line(L"Another Uninstall.exe is running.");
+        return Finish(log, kExitRetryLater);
     }
     if (!commandLine.unknown.empty()) {
         const std::wstring text =
@@ -118,8 +125,10 @@ int RunUnattended(const CommandLine& commandLine) {
         return Finish(log, kExitNotInstalled);
     if (!NamesBothFolders(registry, log))
         return Finish(log, kExitBadConfiguration);
-    if (IsProcessRunning(L"terminal.exe"))
+    if (IsProcessRunning(L"terminal.exe")) {
+        log.Line(L"A MetaTrader terminal (terminal.exe) is running.");
         return Finish(log, kExitRetryLater);
+    }
 
     const auto record = std::make_unique<InstallLogRecord>();
     ReadInstallLog(*record, registration.productDir);

@@ -112,7 +112,7 @@ std::wstring ResultLine(int exitCode) {
         meaning = L"failure: the product is not installed";
         break;
     case kExitRetryLater:
-        meaning = L"retry later: a MetaTrader terminal (terminal.exe) is running";
+        meaning = L"retry later: a MetaTrader terminal or another Uninstall.exe is running";
         break;
     case kExitBadArgument:
         meaning = L"failure: an argument was not understood";

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <share.h>
 
+#include "app/single_instance.h"
 #include "framework/unique_handle.h"
 #include "res/resource.h"
 #include "tests/test_support.h"
@@ -287,6 +288,13 @@ TEST_F(Wizard, RemovesTheWholeProductFromWelcomeToFinish) {
 }
 
 TEST_F(Wizard, HoldsTheRemovalBackWhileATerminalRuns) {
+    {
+        // Unattended, the deployment engine is told to try again later.
+        const Program terminal = StartProgram(TERMINAL_EXE);
+        EXPECT_EQ(RunUnattended(L"/quiet"), 1618u);
+        EXPECT_EQ(FileLines(in.log).at(1), L"A MetaTrader terminal (terminal.exe) is running.");
+        EXPECT_TRUE(in.Untouched());
+    }
     ASSERT_TRUE(Start());
     ASSERT_TRUE(WaitUntil([&] { return ItemEnabled(welcome, IDOK); }, 2000));
     {
@@ -294,9 +302,6 @@ TEST_F(Wizard, HoldsTheRemovalBackWhileATerminalRuns) {
         EXPECT_TRUE(WaitUntil([&] { return !ItemEnabled(welcome, IDOK); }, 2000));
         Press(welcome, IDOK);
         EXPECT_TRUE(IsWindowVisible(welcome)) << "a click on the disabled Next went through";
-        // Unattended, the deployment engine is told to try again later.
-        EXPECT_EQ(RunUnattended(L"/quiet"), 1618u);
-        EXPECT_TRUE(in.Untouched());
     }
     EXPECT_TRUE(WaitUntil([&] { return ItemEnabled(welcome, IDOK); }, 2000));
 }
@@ -425,4 +430,29 @@ TEST_F(Wizard, TouchesNothingUnattendedWhenTheRegistrationNamesNoFolder) {
     }
     for (const fs::path& file : others)
         RemoveTree(file.parent_path());
+}
+
+// Unattended, a second instance ends 1618; a wizard shows the first one's page and ends 0.
+TEST_F(Wizard, LeavesTheRemovalToTheFirstInstance) {
+    ASSERT_TRUE(Start());
+    ShowWindow(welcome, SW_MINIMIZE);
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(welcome) != FALSE; }, 2000));
+    EXPECT_EQ(RunUnattended(), 1618u);
+    EXPECT_EQ(FileLines(in.log).at(1), L"Another Uninstall.exe is running.");
+    EXPECT_EQ(RunUnattended(L""), 0u);
+    EXPECT_FALSE(windowSeen);
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(welcome); }, 2000));
+    EXPECT_TRUE(in.Untouched());
+    GoToProgress();
+    EXPECT_TRUE(in.Removed());
+}
+
+TEST_F(Wizard, TakesOverTheMutexOfACrashedInstance) {
+    ASSERT_TRUE(Start());
+    // Kept past its holder's end: the mutex is then abandoned, not gone.
+    const UniqueKernelHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, kInstanceMutexName));
+    ASSERT_TRUE(mutex);
+    wizard.Reset();
+    EXPECT_EQ(RunUnattended(), 0u);
+    EXPECT_TRUE(in.Removed());
 }
