@@ -59,6 +59,21 @@ std::wstring ProgramVersion() {
     return L"?";
 }
 
+// A value that is absent or empty would leave the removal to the defaults. registry's current
+// key is the product's.
+bool NamesBothFolders(CNtRegistry& registry, RemovalLog& log) {
+    bool both = true;
+    for (const wchar_t* name : {L"ProductDir", L"MenuGroup"}) {
+        std::wstring value;
+        if (registry.ReadString(value, name, L"").empty()) {
+            log.Line(std::wstring(L"The registration has no ") + name +
+                     L" value, or an empty one.");
+            both = false;
+        }
+    }
+    return both;
+}
+
 int Finish(RemovalLog& log, int exitCode) {
     log.Line(ResultLine(exitCode));
     return exitCode;
@@ -76,15 +91,22 @@ std::wstring LogHeaderLine() {
            GetCommandLineW();
 }
 
-int RunUnattended(const CommandLine& commandLine) {
+int RunUnattended(const CommandLine& commandLine, bool anotherRuns) {
     RemovalLog log;
     if (!commandLine.logPath.empty()) {
-        if (log.Create(commandLine.logPath) != ERROR_SUCCESS) {
+        // The other run may be writing this very log: it is no reason to fail.
+        if (log.Create(commandLine.logPath) != ERROR_SUCCESS && anotherRuns)
+            return kExitRetryLater;
+        if (!log.IsOpen()) {
             WriteToParentConsole(STD_ERROR_HANDLE, L"The log file \"" + commandLine.logPath +
                                                        L"\" cannot be created.\r\n");
             return kExitNoLog;
         }
         log.Line(LogHeaderLine());
+    }
+    if (anotherRuns) {
+        log.Line(L"Another Uninstall.exe is running.");
+        return Finish(log, kExitRetryLater);
     }
     if (!commandLine.unknown.empty()) {
         const std::wstring text =
@@ -101,13 +123,17 @@ int RunUnattended(const CommandLine& commandLine) {
     // they would empty folders named "EXA" that are not ours.
     if (!registry.OpenKey(ProductKeyPath(), FALSE, FALSE))
         return Finish(log, kExitNotInstalled);
-    if (IsProcessRunning(L"terminal.exe"))
+    if (!NamesBothFolders(registry, log))
+        return Finish(log, kExitBadConfiguration);
+    if (IsProcessRunning(L"terminal.exe")) {
+        log.Line(L"A MetaTrader terminal (terminal.exe) is running.");
         return Finish(log, kExitRetryLater);
+    }
 
     const auto record = std::make_unique<InstallLogRecord>();
     ReadInstallLog(*record, registration.productDir);
     const RemovalJob job{*record, registration.productDir, registration.menuGroup, registry};
     LoggedProgress progress(log);
-    RunRemoval(job, progress, log.IsOpen() ? log.Stream() : stdout);
+    RunRemoval(job, progress, DiagnosticsStream(&log));
     return LogOutcome(log, job);
 }

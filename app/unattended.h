@@ -12,4 +12,5 @@
 // The log's first line: local date and time, the program's version, its command line.
 std::wstring LogHeaderLine();
 
-int RunUnattended(const CommandLine& commandLine);
+// anotherRuns: another Uninstall.exe holds the removal, and this run touches nothing.
+int RunUnattended(const CommandLine& commandLine, bool anotherRuns = false);

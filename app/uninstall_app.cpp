@@ -4,6 +4,7 @@
 
 #include "app/command_line.h"
 #include "app/page_loop.h"
+#include "app/single_instance.h"
 #include "app/unattended.h"
 #include "app/uninstall_dlg.h"
 #include "controls/complete_dlg.h"
@@ -19,8 +20,14 @@ BOOL CUninstallApp::InitInstance() {
         WriteToParentConsole(STD_OUTPUT_HANDLE, UsageText());
         return FALSE;
     }
+    // Before anything is read: a second instance touches nothing.
+    const bool first = TakeInstanceMutex();
     if (commandLine.unattended) {
-        m_exitCode = RunUnattended(commandLine);
+        m_exitCode = RunUnattended(commandLine, !first);
+        return FALSE;
+    }
+    if (!first) {
+        ShowFirstInstance();
         return FALSE;
     }
     if (!commandLine.logPath.empty()) {

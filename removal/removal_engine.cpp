@@ -6,14 +6,17 @@
 #include <vector>
 
 #include "framework/unique_handle.h"
+#include "removal/at_restart.h"
+#include "removal/long_path.h"
 #include "removal/product_key.h"
+#include "removal/removal_log.h"
 #include "removal/safe_delete.h"
 #include "removal/shell_folder.h"
 
 namespace {
 
-void Report(FILE* diagnostics, const char* line) {
-    fputs(line, diagnostics);
+void Report(FILE* diagnostics, const std::string& line) {
+    fputs(line.c_str(), diagnostics);
     fflush(diagnostics);
 }
 
@@ -32,22 +35,8 @@ std::wstring FullPath(const std::wstring& path) {
     return full;
 }
 
-// The extended-length form takes a path of any length and names exactly what it spells;
-// the walk uses it throughout, so a deep path is never cut to MAX_PATH.
-std::wstring Extended(const std::wstring& full) {
-    if (full.starts_with(L"\\\\?\\") || full.starts_with(L"\\\\.\\"))
-        return full;
-    if (full.starts_with(L"\\\\"))
-        return L"\\\\?\\UNC\\" + full.substr(2);
-    return L"\\\\?\\" + full;
-}
-
 std::wstring Join(const std::wstring& folder, const wchar_t* name) {
     return folder.ends_with(L'\\') ? folder + name : folder + L"\\" + name;
-}
-
-bool IsDotEntry(const wchar_t* name) {
-    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
 // A step of only dots and spaces with two dots or more may be taken as "..".
@@ -92,17 +81,32 @@ bool RemoveLink(const std::wstring& path) {
     return SetFileInformationByHandle(link.Get(), FileDispositionInfo, &dispose, sizeof dispose);
 }
 
+bool IsInUse(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+// Callers make sure that path lies where only administrators write.
+bool RemoveAtRestart(const std::wstring& path, RemovalProgress& progress) {
+    if (!DeleteAtRestart(path))
+        return false;
+    progress.AddLine(L"Removed at the next restart: " + Plain(path));
+    return true;
+}
+
 // One open directory search; entry is the next one to handle, if hasEntry.
 struct Search {
     std::wstring folder;
     UniqueFindHandle find;
     WIN32_FIND_DATAW entry;
     bool hasEntry;
+    bool blocked = false;   // something in it stays
+    bool atRestart = false; // something in it goes only at the next restart
 };
 
 // Depth first in the order the platform lists entries. The open searches live on the heap,
-// so no depth of folders can exhaust the worker's stack.
-void DeleteTree(const std::wstring& top, FILE* diagnostics) {
+// so no depth of folders can exhaust the worker's stack. A folder that only files in use
+// keep goes at the next restart after them.
+FolderFate DeleteTree(const std::wstring& top, RemovalProgress& progress, FILE* diagnostics) {
     std::vector<Search> open;
     auto enter = [&open](std::wstring folder) {
         Search& search = open.emplace_back();
@@ -113,13 +117,24 @@ void DeleteTree(const std::wstring& top, FILE* diagnostics) {
         search.hasEntry = static_cast<bool>(search.find);
     };
     enter(top);
-    while (!open.empty()) {
+    while (true) {
         Search& search = open.back();
         if (!search.hasEntry) {
             const std::wstring finished = std::move(search.folder);
+            const bool blocked = search.blocked, atRestart = search.atRestart;
             open.pop_back();
-            if (!open.empty() && !RemoveDirectoryW(finished.c_str()))
+            if (open.empty())
+                return blocked     ? FolderFate::kStays
+                       : atRestart ? FolderFate::kAtRestart
+                                   : FolderFate::kGone;
+            if (RemoveDirectoryW(finished.c_str()))
+                continue;
+            if (!blocked && atRestart && RemoveAtRestart(finished, progress)) {
+                open.back().atRestart = true;
+            } else {
                 Report(diagnostics, "Delete directory failed.\n");
+                open.back().blocked = true;
+            }
             continue;
         }
         const WIN32_FIND_DATAW entry = search.entry;
@@ -129,15 +144,37 @@ void DeleteTree(const std::wstring& top, FILE* diagnostics) {
         std::wstring path = Join(search.folder, entry.cFileName);
         const bool link = entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (!link)
+            if (!link) {
                 enter(std::move(path)); // invalidates search
-            else if (!RemoveLink(path))
+            } else if (!RemoveLink(path)) {
                 Report(diagnostics, "Delete directory failed.\n");
-        } else if (!IsSparedFile(path)) {
-            if (!(link ? RemoveLink(path) : DeleteFileW(path.c_str())))
+                search.blocked = true;
+            }
+        } else if (IsSparedFile(path)) {
+            search.blocked = true;
+        } else if (link ? !RemoveLink(path) : !DeleteFileW(path.c_str())) {
+            if (!link && IsInUse(GetLastError()) && RemoveAtRestart(path, progress)) {
+                search.atRestart = true;
+            } else {
                 Report(diagnostics, "Delete file failed.\n");
+                search.blocked = true;
+            }
         }
     }
+}
+
+// One logged entry. A folder is the terminal's, never the product's; a file in use goes at
+// the next restart where only administrators write.
+void RemoveLoggedFile(const std::wstring& path, RemovalProgress& progress, FILE* diagnostics) {
+    const DWORD error = DeleteFileNoLinks(path);
+    if (error == ERROR_SUCCESS || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+        return;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        Report(diagnostics,
+               ToUtf8(L"Left in place (a folder named in the installation log): " + path + L"\n"));
+    else if (IsInUse(error) && IsAdminOnlyPlace(path))
+        RemoveAtRestart(path, progress);
 }
 
 void RemoveProductFolder(const RemovalJob& job, RemovalProgress& progress, FILE* diagnostics) {
@@ -146,7 +183,7 @@ void RemoveProductFolder(const RemovalJob& job, RemovalProgress& progress, FILE*
     if (folder.empty())
         Report(diagnostics, "Product folder skipped: not below the Program Files folder.\n");
     else
-        DeleteFolderContents(folder, diagnostics);
+        DeleteFolderContents(folder, progress, diagnostics);
     // The folder itself stays: it still holds the uninstaller.
     progress.AddLine(L"Remove folder " + programFiles + L"\\" + job.productDir + L"...");
 }
@@ -157,8 +194,10 @@ void RemoveShortcutGroup(const RemovalJob& job, RemovalProgress& progress, FILE*
     if (folder.empty()) {
         Report(diagnostics, "Shortcut group skipped: not below the Programs folder.\n");
     } else {
-        DeleteFolderContents(folder, diagnostics);
-        if (!RemoveDirectoryW(Extended(folder).c_str()))
+        const FolderFate contents = DeleteFolderContents(folder, progress, diagnostics);
+        const std::wstring group = Extended(folder);
+        if (!RemoveDirectoryW(group.c_str()) &&
+            !(contents == FolderFate::kAtRestart && RemoveAtRestart(group, progress)))
             Report(diagnostics, "Delete shoortcut directory failed.\n");
     }
     progress.AddLine(L"Remove folder " + programs + L"\\" + job.menuGroup + L"...");
@@ -192,15 +231,15 @@ std::wstring ResolveFolderBelow(const std::wstring& parent, const std::wstring& 
     return folder;
 }
 
-void DeleteFolderContents(std::wstring folder, FILE* diagnostics) {
+FolderFate DeleteFolderContents(std::wstring folder, RemovalProgress& progress, FILE* diagnostics) {
     const std::wstring full = FullPath(folder);
     if (full.empty())
-        return;
+        return FolderFate::kStays;
     const std::wstring top = Extended(full);
     // The contents of a linked folder belong to its target.
     if (IsLink(top))
-        return;
-    DeleteTree(top, diagnostics);
+        return FolderFate::kStays;
+    return DeleteTree(top, progress, diagnostics);
 }
 
 BOOL UnregisterProduct(CNtRegistry& registry) {
@@ -218,7 +257,7 @@ void RunRemoval(const RemovalJob& job, RemovalProgress& progress, FILE* diagnost
         const LoggedFile file = LoggedEntry(job.log, i);
         progress.AddLine(L"Delete file " + file.path + L"...");
         if (file.terminated)
-            DeleteFileNoLinks(file.path);
+            RemoveLoggedFile(file.path, progress, diagnostics);
         progress.StepProgress();
     }
     RemoveProductFolder(job, progress, diagnostics);

@@ -47,9 +47,14 @@ void RunRemoval(const RemovalJob& job, RemovalProgress& progress, FILE* diagnost
 // True for a file the removal spares in the product folder (its path ends in "Uninstall.exe").
 bool IsSparedFile(const std::wstring& path);
 
+enum class FolderFate { kGone, kAtRestart, kStays };
+
 // Removes everything below folder except the spared files; the folder itself stays. Links are
-// removed as links and never entered; a folder that is itself a link is left alone.
-void DeleteFolderContents(std::wstring folder, FILE* diagnostics = stdout);
+// removed as links and never entered; a folder that is itself a link is left alone. Files in
+// use go at the next restart, and so do the folders that only they keep. Tells what became
+// of the contents.
+FolderFate DeleteFolderContents(std::wstring folder, RemovalProgress& progress,
+                                FILE* diagnostics = stdout);
 
 // Deletes the product's uninstall key with all its subkeys; 1 when it was deleted.
 BOOL UnregisterProduct(CNtRegistry& registry);

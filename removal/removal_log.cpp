@@ -52,3 +52,7 @@ void RemovalLog::Line(const std::wstring& text) {
     // A run that is killed half-way still leaves what it did.
     fflush(m_file);
 }
+
+FILE* DiagnosticsStream(const RemovalLog* log) {
+    return log && log->IsOpen() ? log->Stream() : stdout;
+}

@@ -26,3 +26,6 @@ class RemovalLog {
   private:
     FILE* m_file = nullptr;
 };
+
+// Where the engine's diagnostics go: the log's stream, else standard output.
+FILE* DiagnosticsStream(const RemovalLog* log);

@@ -3,78 +3,94 @@
 #include <shlobj.h>
 
 #include "framework/unique_handle.h"
+#include "removal/at_restart.h"
+#include "removal/long_path.h"
 #include "removal/product_key.h"
 #include "removal/shell_folder.h"
 
 namespace {
 
-bool Exists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+DWORD Attributes(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str());
 }
 
-// Files the removal should have deleted, and folders it should have removed (those that
-// hold no spared file), below folder.
-void Remaining(const std::wstring& folder, std::vector<std::wstring>& left, bool& holdsSpared) {
-    WIN32_FIND_DATAW entry;
-    UniqueFindHandle find(FindFirstFileW((L"\\\\?\\" + folder + L"\\*").c_str(), &entry));
-    if (!find)
-        return;
-    do {
-        const std::wstring name = entry.cFileName;
-        if (name == L"." || name == L"..")
-            continue;
-        const std::wstring path = folder + L"\\" + name;
-        const bool link = entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
-        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !link) {
-            bool subfolderHoldsSpared = false;
-            Remaining(path, left, subfolderHoldsSpared);
-            if (subfolderHoldsSpared)
+// Sorts what is still there: gone at the next restart, or stayed.
+struct Survey {
+    const std::vector<std::wstring> pending = PendingDeletions();
+    Leftovers found;
+
+    void Count(const std::wstring& path) {
+        if (IsPending(pending, path))
+            ++found.atRestart;
+        else
+            found.stayed.push_back(path);
+    }
+    // Files the removal should have deleted, and folders it should have removed (those that
+    // hold no spared file), below folder.
+    void Walk(const std::wstring& folder, bool& holdsSpared) {
+        WIN32_FIND_DATAW entry;
+        UniqueFindHandle find(FindFirstFileW((Extended(folder) + L"\\*").c_str(), &entry));
+        if (!find)
+            return;
+        do {
+            if (IsDotEntry(entry.cFileName))
+                continue;
+            const std::wstring path = folder + L"\\" + entry.cFileName;
+            const bool link = entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
+            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !link) {
+                bool subfolderHoldsSpared = false;
+                Walk(path, subfolderHoldsSpared);
+                if (subfolderHoldsSpared)
+                    holdsSpared = true;
+                else
+                    Count(path);
+            } else if (!link && IsSparedFile(path)) {
                 holdsSpared = true;
-            else
-                left.push_back(path);
-        } else if (!link && IsSparedFile(path)) {
-            holdsSpared = true;
-        } else {
-            left.push_back(path);
-        }
-    } while (FindNextFileW(find.Get(), &entry));
-}
+            } else {
+                Count(path);
+            }
+        } while (FindNextFileW(find.Get(), &entry));
+    }
+};
 
 } // namespace
 
-std::vector<std::wstring> LeftBehind(const RemovalJob& job) {
-    std::vector<std::wstring> left;
+Leftovers LeftBehind(const RemovalJob& job) {
+    Survey survey;
     const int count = LoggedEntryCount(job.log);
     for (int i = 0; i < count; ++i) {
         const LoggedFile file = LoggedEntry(job.log, i);
-        if (file.terminated && Exists(file.path))
-            left.push_back(file.path);
+        const DWORD attributes = file.terminated ? Attributes(file.path) : INVALID_FILE_ATTRIBUTES;
+        // A folder named in the log is the terminal's: the removal leaves it alone.
+        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            survey.Count(file.path);
     }
 
-    const std::wstring product =
-        ResolveFolderBelow(InstallerProgramFiles(), job.productDir);
-    if (product.empty()) {
-        left.push_back(L"the product folder \"" + job.productDir +
-                       L"\" (not below the Program Files folder)");
-    } else {
-        bool holdsSpared = false;
-        Remaining(product, left, holdsSpared);
-    }
+    bool holdsSpared = false;
+    const std::wstring product = ResolveFolderBelow(InstallerProgramFiles(), job.productDir);
+    if (product.empty())
+        survey.found.stayed.push_back(L"the product folder \"" + job.productDir +
+                                      L"\" (not below the Program Files folder)");
+    else
+        survey.Walk(product, holdsSpared);
 
     const std::wstring group =
         ResolveFolderBelow(ShellFolderPath(CSIDL_COMMON_PROGRAMS), job.menuGroup);
-    if (group.empty())
-        left.push_back(L"the shortcut group \"" + job.menuGroup +
-                       L"\" (not below the Programs folder)");
-    else if (Exists(group))
-        left.push_back(group);
+    if (group.empty()) {
+        survey.found.stayed.push_back(L"the shortcut group \"" + job.menuGroup +
+                                      L"\" (not below the Programs folder)");
+    } else if (Attributes(group) != INVALID_FILE_ATTRIBUTES) {
+        bool groupHoldsSpared = false;
+        survey.Walk(group, groupHoldsSpared);
+        survey.Count(group);
+    }
 
     CNtRegistry& registry = job.registry;
     registry.Initialize();
     registry.SelectMachineRoot();
     if (registry.OpenKey(ProductKeyPath(), FALSE, FALSE))
-        left.push_back(L"HKEY_LOCAL_MACHINE\\" + ProductKeyPath());
-    return left;
+        survey.found.stayed.push_back(L"HKEY_LOCAL_MACHINE\\" + ProductKeyPath());
+    return survey.found;
 }
 
 std::wstring ResultLine(int exitCode) {
@@ -86,11 +102,17 @@ std::wstring ResultLine(int exitCode) {
     case kExitFailed:
         meaning = L"failure: parts of the product stayed";
         break;
+    case kExitRemovedAtRestart:
+        meaning = L"success: the product was removed; a restart deletes the files in use";
+        break;
+    case kExitBadConfiguration:
+        meaning = L"failure: the registration names no product folder or shortcut group";
+        break;
     case kExitNotInstalled:
         meaning = L"failure: the product is not installed";
         break;
     case kExitRetryLater:
-        meaning = L"retry later: a MetaTrader terminal (terminal.exe) is running";
+        meaning = L"retry later: a MetaTrader terminal or another Uninstall.exe is running";
         break;
     case kExitBadArgument:
         meaning = L"failure: an argument was not understood";
@@ -100,10 +122,12 @@ std::wstring ResultLine(int exitCode) {
 }
 
 int LogOutcome(RemovalLog& log, const RemovalJob& job) {
-    const std::vector<std::wstring> left = LeftBehind(job);
-    for (const std::wstring& thing : left)
+    const Leftovers left = LeftBehind(job);
+    for (const std::wstring& thing : left.stayed)
         log.Line(L"Still there: " + thing);
-    const int exitCode = left.empty() ? kExitRemoved : kExitFailed;
+    const int exitCode = !left.stayed.empty() ? kExitFailed
+                         : left.atRestart     ? kExitRemovedAtRestart
+                                              : kExitRemoved;
     log.Line(ResultLine(exitCode));
     return exitCode;
 }

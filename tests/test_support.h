@@ -116,6 +116,39 @@ inline void SetProductValues(const std::vector<RegValue>& values) {
     SetValues(kProductKey, values);
 }
 
+// The renames due at the next restart, put back as found: no test's deletion is ever carried out.
+struct PendingRenames {
+    static std::wstring Read() {
+        std::wstring data(32768, L'\0');
+        DWORD size = 32766 * sizeof(wchar_t);
+        if (RegGetValueW(HKEY_LOCAL_MACHINE, kKey, kValue, RRF_RT_REG_MULTI_SZ, nullptr,
+                         data.data(), &size) != ERROR_SUCCESS)
+            size = 0;
+        return data.substr(0, size / sizeof(wchar_t));
+    }
+    // A deletion: the path's native name and an empty target.
+    bool Has(const fs::path& path) const {
+        return Read().find(L"\\??\\" + path.wstring() + std::wstring(2, L'\0')) !=
+               std::wstring::npos;
+    }
+    ~PendingRenames() {
+        if (saved.empty())
+            RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kKey, kValue);
+        else
+            RegSetKeyValueW(HKEY_LOCAL_MACHINE, kKey, kValue, REG_MULTI_SZ, saved.c_str(),
+                            static_cast<DWORD>(saved.size() * sizeof(wchar_t)));
+    }
+    static constexpr wchar_t kKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                             kValue[] = L"PendingFileRenameOperations";
+    const std::wstring saved = Read();
+};
+
+// Opens a file as another program would, shared for reading only.
+inline HANDLE Hold(const fs::path& file) {
+    return CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                       nullptr);
+}
+
 // The host's path of a prefix path, quoted for sh.
 inline std::wstring Unix(const fs::path& path) {
     using ToUnix = char*(CDECL*)(LPCWSTR);

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <share.h>
 
+#include "app/single_instance.h"
 #include "framework/unique_handle.h"
 #include "res/resource.h"
 #include "tests/test_support.h"
@@ -287,6 +288,13 @@ TEST_F(Wizard, RemovesTheWholeProductFromWelcomeToFinish) {
 }
 
 TEST_F(Wizard, HoldsTheRemovalBackWhileATerminalRuns) {
+    {
+        // Unattended, the deployment engine is told to try again later.
+        const Program terminal = StartProgram(TERMINAL_EXE);
+        EXPECT_EQ(RunUnattended(L"/quiet"), 1618u);
+        EXPECT_EQ(FileLines(in.log).at(1), L"A MetaTrader terminal (terminal.exe) is running.");
+        EXPECT_TRUE(in.Untouched());
+    }
     ASSERT_TRUE(Start());
     ASSERT_TRUE(WaitUntil([&] { return ItemEnabled(welcome, IDOK); }, 2000));
     {
@@ -294,9 +302,6 @@ TEST_F(Wizard, HoldsTheRemovalBackWhileATerminalRuns) {
         EXPECT_TRUE(WaitUntil([&] { return !ItemEnabled(welcome, IDOK); }, 2000));
         Press(welcome, IDOK);
         EXPECT_TRUE(IsWindowVisible(welcome)) << "a click on the disabled Next went through";
-        // Unattended, the deployment engine is told to try again later.
-        EXPECT_EQ(RunUnattended(L"/quiet"), 1618u);
-        EXPECT_TRUE(in.Untouched());
     }
     EXPECT_TRUE(WaitUntil([&] { return ItemEnabled(welcome, IDOK); }, 2000));
 }
@@ -376,16 +381,70 @@ TEST_F(Wizard, TouchesNothingUnattendedOnABadCommandLine) {
     EXPECT_EQ(FileLines(in.log).at(1), L"Not understood: /bogus");
 }
 
+// A file held open where only administrators write goes at the next restart; one in the
+// temporary folder stays. A logged folder, the terminal's, stays and is not counted.
 TEST_F(Wizard, NamesWhatStayedUnattended) {
-    const std::wstring held = in.logged[0];
-    const UniqueFileHandle open(CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                            OPEN_EXISTING, 0, nullptr));
-    EXPECT_EQ(RunUnattended(), 1603u);
-    EXPECT_TRUE(Exists(held));
-    EXPECT_FALSE(Exists(in.logged[1]) || Exists(in.group) || ProductKeyExists());
-    const Strings lines = FileLines(in.log);
-    ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(
-        Strings(lines.end() - 2, lines.end()),
-        (Strings{L"Still there: " + held, L"Result: 1603 (failure: parts of the product stayed)"}));
+    const fs::path temporary = fs::temp_directory_path() / (L"E2E held " + kPid);
+    const std::wstring held[] = {in.logged[0], temporary.wstring()};
+    const PendingRenames pending;
+    for (const bool withTemporary : {false, true}) {
+        SCOPED_TRACE(withTemporary);
+        Touch(temporary);
+        WriteInstallLog((in.product / L"Install.log").wstring(),
+                        {held[0], in.logged[1], held[1], (in.terminal / L"experts").wstring()});
+        const UniqueFileHandle open[] = {UniqueFileHandle(Hold(held[0])),
+                                         UniqueFileHandle(withTemporary ? Hold(held[1]) : nullptr)};
+        EXPECT_EQ(RunUnattended(), withTemporary ? 1603u : 3010u);
+        EXPECT_TRUE(Exists(held[0]) && pending.Has(held[0]));
+        EXPECT_FALSE(Exists(in.logged[1]) || Exists(in.group) || ProductKeyExists());
+        const Strings lines = FileLines(in.log);
+        EXPECT_EQ(lines.end()[-2] == L"Still there: " + held[1], withTemporary);
+        SetProductValues({{L"ProductDir", in.name}, {L"MenuGroup", in.name}});
+    }
+    DeleteFileW(temporary.c_str());
+}
+
+TEST_F(Wizard, TouchesNothingUnattendedWhenTheRegistrationNamesNoFolder) {
+    const fs::path others[] = {kInstallerFiles / L"EXA\\a.txt", kCommonPrograms / L"EXA\\a.lnk"};
+    for (const fs::path& file : others)
+        Touch(file); // where the wizard's defaults lead
+    for (const auto& [missing, values] :
+         {std::pair{L"ProductDir", std::vector<RegValue>{{L"MenuGroup", in.name}}},
+          {L"MenuGroup", {{L"ProductDir", in.name}}},
+          {L"ProductDir", {{L"ProductDir", L""}, {L"MenuGroup", in.name}}},
+          {L"MenuGroup", {{L"ProductDir", in.name}, {L"MenuGroup", L""}}}}) {
+        DeleteKeyTree(kProductKey);
+        SetProductValues(values);
+        EXPECT_EQ(RunUnattended(), 1610u);
+        EXPECT_TRUE(in.Untouched() && Exists(others[0]) && Exists(others[1]));
+        EXPECT_EQ(FileLines(in.log).at(1), L"The registration has no " + std::wstring(missing) +
+                                               L" value, or an empty one.");
+    }
+    for (const fs::path& file : others)
+        RemoveTree(file.parent_path());
+}
+
+// Unattended, a second instance ends 1618; a wizard shows the first one's page and ends 0.
+TEST_F(Wizard, LeavesTheRemovalToTheFirstInstance) {
+    ASSERT_TRUE(Start());
+    ShowWindow(welcome, SW_MINIMIZE);
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(welcome) != FALSE; }, 2000));
+    EXPECT_EQ(RunUnattended(), 1618u);
+    EXPECT_EQ(FileLines(in.log).at(1), L"Another Uninstall.exe is running.");
+    EXPECT_EQ(RunUnattended(L""), 0u);
+    EXPECT_FALSE(windowSeen);
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(welcome); }, 2000));
+    EXPECT_TRUE(in.Untouched());
+    GoToProgress();
+    EXPECT_TRUE(in.Removed());
+}
+
+TEST_F(Wizard, TakesOverTheMutexOfACrashedInstance) {
+    ASSERT_TRUE(Start());
+    // Kept past its holder's end: the mutex is then abandoned, not gone.
+    const UniqueKernelHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, kInstanceMutexName));
+    ASSERT_TRUE(mutex);
+    wizard.Reset();
+    EXPECT_EQ(RunUnattended(), 0u);
+    EXPECT_TRUE(in.Removed());
 }

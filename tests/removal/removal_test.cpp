@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include "framework/unique_handle.h"
 #include "removal/removal_engine.h"
 #include "framework/unique_handle.h"
 #include "removal/safe_delete.h"
@@ -105,10 +106,33 @@ TEST_F(Removal, SparesFilesEndingInUninstallExe) {
     EXPECT_EQ(Entries(product), (Strings{L"MyUninstall.exe", L"Uninstall.exe"}));
 }
 
-TEST_F(Removal, LeavesALoggedFolder) {
+TEST_F(Removal, LeavesALoggedFolderOrLinkToOne) {
     Touch(outside / L"Folder\\kept.txt");
-    Run(1, {(outside / L"Folder").wstring()});
-    EXPECT_TRUE(Exists(outside / L"Folder\\kept.txt"));
+    ASSERT_TRUE(MakeLink(outside / L"Link", outside / L"Folder"));
+    const std::string left = "Left in place (a folder named in the installation log): ";
+    EXPECT_EQ(Run(2, {(outside / L"Folder").wstring(), (outside / L"Link").wstring()}),
+              left + (outside / L"Folder").string() + "\n" + left + (outside / L"Link").string() +
+                  "\nDelete shoortcut directory failed.\n");
+    EXPECT_TRUE(Exists(outside / L"Folder\\kept.txt") && Exists(outside / L"Link"));
+}
+
+TEST_F(Removal, RemovesFilesInUseAtTheNextRestartAfterThemTheirFolders) {
+    const fs::path held[] = {outside / L"held.ex4", product / L"Sub\\held.txt", group / L"a.lnk"};
+    std::vector<UniqueFileHandle> open;
+    for (const fs::path& file : held) {
+        Touch(file);
+        open.emplace_back(Hold(file));
+    }
+    const PendingRenames pending;
+    EXPECT_EQ(Run(1, {held[0].wstring()}), "");
+    Strings scheduled;
+    for (const std::wstring& call : progress.calls)
+        if (call.starts_with(L"Removed at the next restart: "))
+            scheduled.push_back(call.substr(29));
+    const Strings expected = {held[0], held[1], product / L"Sub", held[2], group};
+    EXPECT_EQ(scheduled, expected);
+    for (const std::wstring& path : expected)
+        EXPECT_TRUE(pending.Has(path)) << path;
 }
 
 TEST_F(Removal, ClampsTheCountToTheSlots) {
