@@ -1,6 +1,7 @@
 #include "framework/file_in_place.h"
 
 #include "framework/linked_user.h"
+#include "framework/long_path.h"
 
 namespace {
 
@@ -15,14 +16,6 @@ std::wstring WithSize(DWORD (*fill)(const std::wstring&, wchar_t*, DWORD),
     }
     text.resize(length < text.size() ? length : 0);
     return text;
-}
-
-std::wstring Extended(const std::wstring& full) {
-    if (full.starts_with(L"\\\\?\\"))
-        return full;
-    if (full.starts_with(L"\\\\"))
-        return L"\\\\?\\UNC\\" + full.substr(2);
-    return L"\\\\?\\" + full;
 }
 
 bool IsReparsePoint(HANDLE handle) {
@@ -54,11 +47,6 @@ std::wstring LongFullPath(const std::wstring& path) {
                                    DWORD size) { return GetLongPathNameW(from.c_str(), to, size); },
                                 full);
     return longForm.empty() ? full : longForm;
-}
-
-bool SameName(const std::wstring& a, const std::wstring& b) {
-    return !a.empty() && CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 std::wstring FinalPath(HANDLE handle) {

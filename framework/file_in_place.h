@@ -12,9 +12,6 @@
 // where they exist. Empty when the path is not one.
 std::wstring LongFullPath(const std::wstring& path);
 
-// Paths compared as the file system compares names: ordinally, ignoring case. Never for empty.
-bool SameName(const std::wstring& a, const std::wstring& b);
-
 // The system's full name of a file or folder reached through handle, "\\?\C:\..." or
 // "\\?\UNC\...": where it truly lies. Empty when it cannot be told.
 std::wstring FinalPath(HANDLE handle);

@@ -3,17 +3,11 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "removal/long_path.h"
+#include "framework/long_path.h"
 #include "removal/removal_engine.h"
 #include "removal/shell_folder.h"
 
 namespace {
-
-bool SameText(const std::wstring& a, size_t length, const std::wstring& b) {
-    return a.size() >= length && b.size() >= length &&
-           CompareStringOrdinal(a.c_str(), static_cast<int>(length), b.c_str(),
-                                static_cast<int>(length), TRUE) == CSTR_EQUAL;
-}
 
 const wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 
@@ -24,8 +18,7 @@ bool IsAdminOnlyPlace(const std::wstring& path) {
     std::vector<std::wstring> roots = ProgramFilesFolders();
     roots.push_back(ShellFolderPath(CSIDL_COMMON_PROGRAMS));
     for (const std::wstring& root : roots) {
-        if (!root.empty() && full.size() > root.size() + 1 && full[root.size()] == L'\\' &&
-            SameText(full, root.size(), root) &&
+        if (LiesBelow(full, root) &&
             !ResolveFolderBelow(root, full.substr(root.size() + 1)).empty())
             return true;
     }
@@ -69,7 +62,7 @@ std::vector<std::wstring> PendingDeletions() {
 bool IsPending(const std::vector<std::wstring>& pending, const std::wstring& path) {
     const std::wstring plain = Plain(path);
     for (const std::wstring& entry : pending)
-        if (entry.size() == plain.size() && SameText(entry, plain.size(), plain))
+        if (SameName(entry, plain))
             return true;
     return false;
 }

@@ -7,7 +7,7 @@
 
 #include "framework/unique_handle.h"
 #include "removal/at_restart.h"
-#include "removal/long_path.h"
+#include "framework/long_path.h"
 #include "removal/product_key.h"
 #include "removal/removal_log.h"
 #include "removal/safe_delete.h"

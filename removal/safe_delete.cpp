@@ -2,10 +2,12 @@
 
 #include <winternl.h>
 
+#include <algorithm>
 #include <string_view>
 
 #include "framework/file_in_place.h"
 #include "framework/linked_user.h"
+#include "framework/long_path.h"
 #include "framework/unique_handle.h"
 #include "removal/shell_folder.h"
 
@@ -104,14 +106,8 @@ std::pair<std::wstring, std::wstring_view> SplitRoot(const std::wstring& full) {
 // Only administrators can lay links below Program Files; elsewhere the user may have.
 bool BelowProgramFiles(const std::wstring& full) {
     static const std::vector<std::wstring> folders = ProgramFilesFolders();
-    for (const std::wstring& folder : folders) {
-        const size_t length = folder.size();
-        if (!folder.empty() && full.size() > length + 1 && full[length] == L'\\' &&
-            CompareStringOrdinal(full.c_str(), static_cast<int>(length), folder.c_str(),
-                                 static_cast<int>(length), TRUE) == CSTR_EQUAL)
-            return true;
-    }
-    return false;
+    return std::any_of(folders.begin(), folders.end(),
+                       [&](const std::wstring& folder) { return LiesBelow(full, folder); });
 }
 
 } // namespace
