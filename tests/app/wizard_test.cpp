@@ -68,6 +68,23 @@ Strings FileLines(const fs::path& path) {
         lines.push_back(wide.substr(start, end - start));
     return lines;
 }
+// Presses and releases each key, as the keyboard would; true once the item has the focus,
+// within 2 s (at once without one).
+bool Type(std::initializer_list<WORD> keys, HWND focus = nullptr) {
+    std::vector<INPUT> inputs;
+    for (WORD key : keys)
+        for (DWORD flags : {0ul, static_cast<DWORD>(KEYEVENTF_KEYUP)})
+            inputs.push_back(INPUT{INPUT_KEYBOARD, {.ki = {key, 0, flags, 0, 0}}});
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    GUITHREADINFO in{sizeof in, 0, {}, {}, {}, {}, {}, {}, {}};
+    return !focus ||
+           WaitUntil(
+               [&] {
+                   return GetGUIThreadInfo(GetWindowThreadProcessId(focus, nullptr), &in) &&
+                          in.hwndFocus == focus;
+               },
+               2000);
+}
 // Clicks a button as the mouse would and returns once the page has handled the click.
 void Press(HWND page, int id) {
     SendMessageTimeoutW(GetDlgItem(page, id), BM_CLICK, 0, 0, SMTO_BLOCK, 5000, nullptr);
@@ -89,6 +106,20 @@ struct ScopedHtmAssociation {
     static constexpr REGSAM kOwnView = 0;
     inline static const std::wstring kHtm = L"SOFTWARE\\Classes\\.htm";
     inline static const std::wstring kPageClass = L"SOFTWARE\\Classes\\CorvinaTest.LinkPage";
+};
+
+// Points a URL scheme's open command at the given one while it lives; the prefix's own
+// (Wine's browser) comes back after.
+struct ScopedUrlCommand {
+    ScopedUrlCommand(const std::wstring& scheme, const std::wstring& command)
+        : key(L"SOFTWARE\\Classes\\" + scheme + L"\\shell\\open\\command") {
+        DWORD size = sizeof own;
+        RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, own, &size);
+        SetValues(key, {{nullptr, command}}, 0);
+    }
+    ~ScopedUrlCommand() { SetValues(key, {{nullptr, own}}, 0); }
+    std::wstring key;
+    wchar_t own[MAX_PATH] = {};
 };
 
 // Names the file the web-page program writes its command line to (children inherit the
@@ -321,6 +352,25 @@ TEST_F(Wizard, OpensALinkThroughTheWebPageAssociation) {
     ASSERT_TRUE(Start());
     Click(GetDlgItem(welcome, IDC_PUBLISHER));
     EXPECT_EQ(record.Take(), recorder + L" -url  " + page);
+}
+
+TEST_F(Wizard, OpensEachLinkFromTheKeyboardAndGoesOnWithNext) {
+    SetProductValues({{L"ProductURL", L"http://corvina.example/keys"},
+                      {L"Email", L"mailto:support@corvina.example"}});
+    RecordFile record;
+    const std::wstring recorder = L"\"" + std::wstring(LINK_RECORDER_EXE) + L"\"";
+    ScopedUrlCommand http(L"http", recorder + L" \"%1\""), mail(L"mailto", recorder + L" \"%1\"");
+    ASSERT_TRUE(Start());
+    SetForegroundWindow(welcome);
+    EXPECT_TRUE(Type({VK_TAB, VK_TAB}, GetDlgItem(welcome, IDC_PUBLISHER))); // past Next, Cancel
+    Type({VK_RETURN});
+    EXPECT_EQ(record.Take(), recorder + L" \"http://corvina.example/keys\"");
+    EXPECT_TRUE(Type({VK_TAB}, GetDlgItem(welcome, IDC_EMAIL)));
+    Type({VK_SPACE});
+    EXPECT_EQ(record.Take(), recorder + L" \"mailto:support@corvina.example\"");
+    EXPECT_TRUE(Type({VK_TAB}, GetDlgItem(welcome, IDOK))) << "Enter on a link pressed Next";
+    Type({VK_RETURN});
+    EXPECT_NE(WaitForPage(IDC_LIST), nullptr);
 }
 
 TEST_F(Wizard, ExplainsALinkItCannotOpen) {

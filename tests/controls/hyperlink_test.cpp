@@ -1,5 +1,6 @@
 #include <windows.h>
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include "controls/hyperlink.h"
 #include "tests/framework/shown_dialog.h"
@@ -110,4 +111,29 @@ TEST_F(HyperLink, ShowsTheSystemHandWhereTheHelpProgramHasNone) {
     CURSORINFO shown{sizeof shown, 0, nullptr, {}};
     EXPECT_TRUE(GetCursorInfo(&shown));
     EXPECT_EQ(shown.hCursor, LoadCursorW(nullptr, IDC_HAND));
+}
+
+// What a screen reader learns of the link; its default action opens it as a click does.
+TEST_F(HyperLink, IsAnnouncedAsALinkThatOpensItsTarget) {
+    link.SetLinkTarget(L"link_recorder.exe");
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+    IAccessible* object = nullptr;
+    ASSERT_EQ(AccessibleObjectFromWindow(link.m_hWnd, OBJID_CLIENT, IID_IAccessible,
+                                         reinterpret_cast<void**>(&object)),
+              S_OK);
+    VARIANT self{}, role{};
+    self.vt = VT_I4; // CHILDID_SELF
+    BSTR texts[3] = {};
+    EXPECT_EQ(object->get_accRole(self, &role), S_OK);
+    EXPECT_EQ(role.lVal, ROLE_SYSTEM_LINK);
+    object->get_accName(self, &texts[0]), object->get_accValue(self, &texts[1]);
+    object->get_accDefaultAction(self, &texts[2]);
+    EXPECT_EQ(std::vector<std::wstring>(texts, texts + 3),
+              (std::vector<std::wstring>{L"Corvina Labs", L"link_recorder.exe", L"Jump"}));
+    EXPECT_EQ(object->accDoDefaultAction(self), S_OK);
+    EXPECT_TRUE(test::WaitUntil([&] { return Shown() == kVisited; }, 2000));
+    for (BSTR text : texts)
+        SysFreeString(text);
+    object->Release();
+    CoUninitialize();
 }
