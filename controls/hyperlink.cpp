@@ -197,7 +197,7 @@ void CHyperLink::OnClicked() {
     m_hovering = FALSE;
     const LaunchCode code = OpenLink(m_target);
     m_visited = static_cast<int>(code) > 32;
-    if (!m_visited) {
+    if (!m_visited && code != kLinkLeftToUser) {
         MessageBeep(MB_ICONEXCLAMATION);
         ShowLinkError(code);
     } else if (HasWindow()) {
