@@ -21,7 +21,7 @@ class CLinkAccessible final : public IAccessible {
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (!out)
             return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IAccessible) {
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == __uuidof(IAccessible)) {
             *out = static_cast<IAccessible*>(this);
             AddRef();
             return S_OK;
@@ -166,7 +166,7 @@ LRESULT AnswerLinkObjectRequest(HWND link, const std::wstring& target, WPARAM wp
     if (static_cast<LONG>(static_cast<DWORD>(lp)) != OBJID_CLIENT)
         return 0;
     IAccessible* standard = nullptr;
-    if (FAILED(CreateStdAccessibleObject(link, OBJID_CLIENT, IID_IAccessible,
+    if (FAILED(CreateStdAccessibleObject(link, OBJID_CLIENT, __uuidof(IAccessible),
                                          reinterpret_cast<void**>(&standard))))
         return 0;
     auto* object = new (std::nothrow) CLinkAccessible(standard, link, target);
@@ -174,7 +174,7 @@ LRESULT AnswerLinkObjectRequest(HWND link, const std::wstring& target, WPARAM wp
         standard->Release();
         return 0;
     }
-    const LRESULT result = LresultFromObject(IID_IAccessible, wp, object);
+    const LRESULT result = LresultFromObject(__uuidof(IAccessible), wp, object);
     object->Release();
     return result < 0 ? 0 : result;
 }

@@ -120,7 +120,7 @@ TEST_F(HyperLink, IsAnnouncedAsALinkThatOpensItsTarget) {
     link.SetLinkTarget(L"http://corvina.example/");
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
     IAccessible* object = nullptr;
-    ASSERT_EQ(AccessibleObjectFromWindow(link.m_hWnd, OBJID_CLIENT, IID_IAccessible,
+    ASSERT_EQ(AccessibleObjectFromWindow(link.m_hWnd, OBJID_CLIENT, __uuidof(IAccessible),
                                          reinterpret_cast<void**>(&object)),
               S_OK);
     VARIANT self{}, role{};
