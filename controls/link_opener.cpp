@@ -4,7 +4,6 @@
 
 #include <shellapi.h>
 
-#include <cwctype>
 #include <cwchar>
 
 namespace {
