@@ -1,6 +1,7 @@
 #include "app/uninstall_app.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 
 #include "app/command_line.h"
 #include "app/page_loop.h"
@@ -49,7 +50,14 @@ BOOL CUninstallApp::InitInstance() {
     AfxEnableControlContainer();
     SetRegistryKey(L"Corvina");
 
-    CUninstallDlg welcome;
-    m_exitCode = RunPageLoop<CProgressDlg, CCompleteDlg>(welcome);
+    // The pages' thread is an apartment: the links hand their accessible objects to screen
+    // readers through COM, and the shell may open a link through COM too.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    {
+        CUninstallDlg welcome;
+        m_exitCode = RunPageLoop<CProgressDlg, CCompleteDlg>(welcome);
+    }
+    if (SUCCEEDED(com))
+        CoUninitialize();
     return FALSE;
 }

@@ -5,6 +5,8 @@
 #include "app/product_registration.h"
 #include "res/resource.h"
 
+#include <algorithm>
+
 CUninstallDlg::CUninstallDlg()
     : CWizardPage(IDD_UNINSTALL, {22, FW_SEMIBOLD}, BannerContext::WindowContext) {}
 
@@ -42,6 +44,7 @@ BOOL CUninstallDlg::OnInitDialog() {
     m_publisherLink.SetLinkTarget(registration.productUrl);
     m_emailLink.SetLinkTarget(registration.email);
     UpdateData(FALSE);
+    WidenTextItems();
 
     // Without the timer the page goes on unguarded, as it always has.
     SetTimer(m_hWnd, TERMINAL_POLL_TIMER, 500, nullptr);
@@ -50,6 +53,45 @@ BOOL CUninstallDlg::OnInitDialog() {
 
 static bool UsesTextFont(int id) {
     return id == IDC_PROMPT || id == -1 || id == 0xFFFF;
+}
+
+// A one-line text item narrower than its text, in the font it draws with, grows to the right
+// within the page: the labels' font and the template's dialog units scale apart.
+static void WidenToText(HWND item, LONG pageRight) {
+    const int length = GetWindowTextLengthW(item);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(item, text.data(), length + 1)));
+    const HDC dc = GetDC(item);
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(item, WM_GETFONT, 0, 0));
+    const HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    if (previous)
+        SelectObject(dc, previous);
+    ReleaseDC(item, dc);
+
+    RECT client, window;
+    GetClientRect(item, &client);
+    // Items of several lines wrap their text instead.
+    if (extent.cx <= client.right || extent.cy * 2 <= client.bottom)
+        return;
+    GetWindowRect(item, &window);
+    MapWindowPoints(nullptr, GetParent(item), reinterpret_cast<POINT*>(&window), 2);
+    const LONG right = std::min(window.right + extent.cx - client.right, pageRight);
+    SetWindowPos(item, nullptr, 0, 0, right - window.left, window.bottom - window.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CUninstallDlg::WidenTextItems() {
+    RECT page;
+    GetClientRect(m_hWnd, &page);
+    for (HWND child = GetWindow(m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[16] = {};
+        GetClassNameW(child, className, 16);
+        if (lstrcmpiW(className, L"Static") == 0 &&
+            (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_LEFT)
+            WidenToText(child, page.right);
+    }
 }
 
 void CUninstallDlg::SetTextFonts() {

@@ -27,6 +27,7 @@ class CUninstallDlg : public CWizardPage {
   private:
     void OnBnClickedCancel();
     void SetTextFonts();
+    void WidenTextItems();
 
     CNtRegistry m_registry;
     std::wstring m_title;

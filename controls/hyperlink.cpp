@@ -1,5 +1,6 @@
 #include "controls/hyperlink.h"
 
+#include "controls/link_accessible.h"
 #include "controls/link_opener.h"
 
 #include <windowsx.h>
@@ -198,7 +199,7 @@ void CHyperLink::OnClicked() {
     m_hovering = FALSE;
     const LaunchCode code = OpenLink(m_target);
     m_visited = static_cast<int>(code) > 32;
-    if (!m_visited) {
+    if (!m_visited && code != kLinkLeftToUser) {
         MessageBeep(MB_ICONEXCLAMATION);
         ShowLinkError(code);
     } else if (HasWindow()) {
@@ -221,6 +222,31 @@ LRESULT CHyperLink::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_ERASEBKGND:
         return OnEraseBkgnd(reinterpret_cast<HDC>(wp));
+    case WM_GETDLGCODE:
+        return OnGetDlgCode(reinterpret_cast<const MSG*>(lp));
+    case WM_KEYDOWN:
+        if (wp != VK_RETURN && wp != VK_SPACE)
+            break;
+        // Held down, the key repeats: one open per press.
+        if (!(lp & (1 << 30)))
+            OnClicked();
+        return 0;
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        InvalidateRect(m_hWnd, nullptr, TRUE);
+        break;
+    case WM_UPDATEUISTATE: {
+        const LRESULT result = CStatic::WindowProc(msg, wp, lp);
+        InvalidateRect(m_hWnd, nullptr, TRUE);
+        return result;
+    }
+    case WM_GETOBJECT:
+        if (const LRESULT object = AnswerLinkObjectRequest(m_hWnd, m_target, wp, lp))
+            return object;
+        break;
     case WM_DESTROY:
         OnDestroy();
         break;
@@ -279,6 +305,46 @@ LRESULT CHyperLink::OnEraseBkgnd(HDC dc) {
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &client, nullptr, 0, nullptr);
     SetBkColor(dc, previous);
     return TRUE;
+}
+
+LRESULT CHyperLink::OnGetDlgCode(const MSG* msg) {
+    // Enter and Space are the link's while it has the focus: Enter must not press Next.
+    const LRESULT code = Default();
+    if (msg && msg->message == WM_KEYDOWN && (msg->wParam == VK_RETURN || msg->wParam == VK_SPACE))
+        return code | DLGC_WANTMESSAGE;
+    return code;
+}
+
+void CHyperLink::OnPaint() {
+    // The static paints into the paint context, so that the focus rectangle drawn after it is
+    // clipped to the same update region and never inverts one already shown.
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(m_hWnd, &paint);
+    SendMessage(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    if (GetFocus() == m_hWnd && !(SendMessage(WM_QUERYUISTATE) & UISF_HIDEFOCUS))
+        DrawFocus(dc);
+    EndPaint(m_hWnd, &paint);
+}
+
+void CHyperLink::DrawFocus(HDC dc) {
+    const std::wstring text = GetWindowText();
+    const auto font = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
+    const HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    if (previous)
+        SelectObject(dc, previous);
+    RECT client;
+    GetClientRect(m_hWnd, &client);
+    // Around the text where the static draws it, within the control.
+    RECT focus{0, 0, extent.cx + 2, extent.cy};
+    const LONG style = GetWindowLongW(m_hWnd, GWL_STYLE);
+    if (style & SS_CENTER)
+        OffsetRect(&focus, (client.right - focus.right) / 2, 0);
+    else if (style & SS_RIGHT)
+        OffsetRect(&focus, client.right - focus.right, 0);
+    IntersectRect(&focus, &focus, &client);
+    DrawFocusRect(dc, &focus);
 }
 
 void CHyperLink::OnDestroy() {

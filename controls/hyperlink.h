@@ -1,6 +1,6 @@
 // CHyperLink: a static text item of a dialog turned into a clickable link. It draws in link
 // colours, underlines while the pointer is over it, shows its target in a tooltip and opens
-// the target when clicked.
+// the target when clicked, or with Enter or Space while it has the focus.
 #pragma once
 
 #include "framework/controls.h"
@@ -45,6 +45,9 @@ class CHyperLink : public CStatic {
     void OnTimer();
     void OnClicked();
     LRESULT OnEraseBkgnd(HDC dc);
+    LRESULT OnGetDlgCode(const MSG* msg);
+    void OnPaint();
+    void DrawFocus(HDC dc);
     void OnDestroy();
 
     COLORREF m_normalColor;

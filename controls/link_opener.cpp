@@ -1,5 +1,7 @@
 #include "controls/link_opener.h"
 
+#include "controls/desktop_shell.h"
+
 #include <shellapi.h>
 
 #include <cwchar>
@@ -22,16 +24,62 @@ bool ReadClassDefault(const std::wstring& subkey, std::wstring& out) {
     return ReadDefaultValue(key, out);
 }
 
-// WinExec takes the command line in the thread's ANSI code page.
-std::string ToThreadAnsi(const std::wstring& text) {
-    const int size =
-        WideCharToMultiByte(CP_THREAD_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 0)
-        return {};
-    std::string ansi(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_THREAD_ACP, 0, text.c_str(), -1, ansi.data(), size, nullptr, nullptr);
-    ansi.resize(static_cast<size_t>(size) - 1);
-    return ansi;
+bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
+    const size_t length = wcslen(prefix);
+    return text.size() > length && _wcsnicmp(text.c_str(), prefix, length) == 0;
+}
+
+bool IsWebAddress(const std::wstring& address) {
+    return StartsWith(address, L"http://") || StartsWith(address, L"https://");
+}
+
+// Blanks, controls and quotes never stand in an address: one could end the quoted argument
+// the address is handed on in.
+bool HasOnlyAddressCharacters(const std::wstring& text) {
+    for (const wchar_t c : text)
+        if (c <= L' ' || c == L'"' || c == 0x7F)
+            return false;
+    return true;
+}
+
+// local@domain, with no scheme, path or drive.
+bool IsBareMailAddress(const std::wstring& text) {
+    const size_t at = text.find(L'@');
+    return at != 0 && at != std::wstring::npos && at + 1 < text.size() &&
+           text.find(L'@', at + 1) == std::wstring::npos &&
+           text.find_first_of(L":/\\") == std::wstring::npos;
+}
+
+// An elevated process whose user also has an unelevated token, the one the desktop runs with.
+bool RunsElevatedBesideTheUser() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    DWORD size = 0;
+    const BOOL read = GetTokenInformation(token, TokenElevationType, &type, sizeof type, &size);
+    CloseHandle(token);
+    return read && type == TokenElevationTypeFull;
+}
+
+void ShowAddressToUser(const std::wstring& address) {
+    const std::wstring message =
+        L"Please open this address in your web browser or e-mail program:\n\n" + address;
+    MessageBoxW(GetActiveWindow(), message.c_str(), kAppTitle, MB_ICONINFORMATION | MB_OK);
+}
+
+// Opens file with the user's own rights: directly when the program is not elevated, through
+// the desktop's shell when it is; never elevated.
+LaunchCode Open(const std::wstring& file, const std::wstring& parameters) {
+    if (RunsElevatedBesideTheUser()) {
+        if (ShellExecuteAsDesktopUser(file, parameters))
+            return SE_ERR_DLLNOTFOUND + 1; // handed on: the shell reports no outcome
+        return kLinkLeftToUser;
+    }
+    const HINSTANCE result =
+        ShellExecuteW(nullptr, L"open", file.c_str(),
+                      parameters.empty() ? nullptr : parameters.c_str(), nullptr, SW_SHOW);
+    return static_cast<LaunchCode>(reinterpret_cast<INT_PTR>(result));
 }
 
 const wchar_t* KnownErrorText(LaunchCode code) {
@@ -71,10 +119,13 @@ const wchar_t* KnownErrorText(LaunchCode code) {
 } // namespace
 
 LaunchCode OpenLink(const std::wstring& target) {
-    const HINSTANCE shellResult =
-        ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOW);
-    const auto code = static_cast<LaunchCode>(reinterpret_cast<INT_PTR>(shellResult));
-    if (Succeeded(code))
+    const std::optional<std::wstring> address = LinkAddress(target);
+    if (!address)
+        return SE_ERR_NOASSOC;
+    const LaunchCode code = Open(*address, {});
+    if (code == kLinkLeftToUser)
+        ShowAddressToUser(*address);
+    if (Succeeded(code) || !IsWebAddress(*address))
         return code;
 
     // The shell refused: try the program that opens web pages on this machine.
@@ -84,13 +135,20 @@ LaunchCode OpenLink(const std::wstring& target) {
     std::wstring openCommand;
     if (!ReadClassDefault(pageClass + L"\\shell\\open\\command", openCommand))
         return code;
-    const std::optional<std::wstring> commandLine = ComposeOpenCommand(openCommand, target);
-    if (!commandLine)
+    const std::optional<OpenCommand> command = ComposeOpenCommand(openCommand, *address);
+    if (!command)
         return code;
-    const std::string ansi = ToThreadAnsi(*commandLine);
-    if (ansi.empty())
-        return code;
-    return WinExec(ansi.c_str(), SW_SHOW);
+    return Open(command->program, command->parameters);
+}
+
+std::optional<std::wstring> LinkAddress(const std::wstring& target) {
+    if (!HasOnlyAddressCharacters(target))
+        return std::nullopt;
+    if (IsWebAddress(target) || StartsWith(target, L"mailto:"))
+        return target;
+    if (IsBareMailAddress(target))
+        return L"mailto:" + target;
+    return std::nullopt;
 }
 
 bool ReadDefaultValue(HKEY key, std::wstring& out) {
@@ -106,19 +164,32 @@ bool ReadDefaultValue(HKEY key, std::wstring& out) {
     return true;
 }
 
-std::optional<std::wstring> ComposeOpenCommand(const std::wstring& openCommand,
-                                               const std::wstring& target) {
+std::optional<OpenCommand> ComposeOpenCommand(const std::wstring& openCommand,
+                                              const std::wstring& address) {
     std::wstring command = openCommand;
     size_t cut = command.find(L"\"%1\"");
     if (cut == std::wstring::npos)
         cut = command.find(L"%1");
     if (cut != std::wstring::npos)
         command.erase(cut);
-    command += L' ';
-    command += target;
-    if (command.size() >= kCommandBufferChars)
+    const size_t start = command.find_first_not_of(L' ');
+    if (start == std::wstring::npos)
         return std::nullopt;
-    return command;
+    // A quoted program runs to its closing quote, a bare one to the first blank.
+    const bool quoted = command[start] == L'"';
+    const size_t end = command.find(quoted ? L'"' : L' ', start + 1);
+    OpenCommand split;
+    split.program = command.substr(
+        start + quoted, end == std::wstring::npos ? std::wstring::npos : end - start - quoted);
+    const size_t rest = end == std::wstring::npos ? command.size() : end + quoted;
+    const size_t first = command.find_first_not_of(L' ', rest);
+    if (first != std::wstring::npos)
+        split.parameters = command.substr(first, command.find_last_not_of(L' ') + 1 - first) + L' ';
+    split.parameters += L'"' + address + L'"';
+    if (split.program.empty() ||
+        split.program.size() + split.parameters.size() + 3 >= kCommandBufferChars)
+        return std::nullopt;
+    return split;
 }
 
 std::wstring LinkErrorMessage(LaunchCode code) {

@@ -180,6 +180,36 @@ inline void Host(const std::wstring& command) {
     WaitUntil([&] { return DeleteFileW(marker.c_str()) != FALSE; }, 20000);
 }
 
+// Points ".htm" at a class of ours, whose open command is the given one, while it lives.
+// Windows shares the classes between the registry views, Wine keeps one per view: they are
+// written in this program's own, which is the tested one's. The test prefix has no ".htm".
+struct ScopedHtmAssociation {
+    explicit ScopedHtmAssociation(const std::wstring& openCommand) {
+        SetValues(kHtm, {{nullptr, L"CorvinaTest.LinkPage"}}, 0);
+        SetValues(kPageClass + L"\\shell\\open\\command", {{nullptr, openCommand}}, 0);
+    }
+    ~ScopedHtmAssociation() {
+        DeleteKeyTree(kPageClass, 0);
+        DeleteKeyTree(kHtm, 0);
+    }
+    inline static const std::wstring kHtm = L"SOFTWARE\\Classes\\.htm";
+    inline static const std::wstring kPageClass = L"SOFTWARE\\Classes\\CorvinaTest.LinkPage";
+};
+
+// Points a URL scheme's open command at the given one while it lives; the prefix's own
+// (Wine's browser) comes back after.
+struct ScopedUrlCommand {
+    ScopedUrlCommand(const std::wstring& scheme, const std::wstring& command)
+        : key(L"SOFTWARE\\Classes\\" + scheme + L"\\shell\\open\\command") {
+        DWORD size = sizeof own;
+        RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, own, &size);
+        SetValues(key, {{nullptr, command}}, 0);
+    }
+    ~ScopedUrlCommand() { SetValues(key, {{nullptr, own}}, 0); }
+    std::wstring key;
+    wchar_t own[MAX_PATH] = {};
+};
+
 inline void RemoveTree(const fs::path& folder) {
     Host(L"rm -rf " + Unix(folder));
 }

@@ -103,12 +103,12 @@ TEST(PlantedLinks, LeaveTheirTargetsAsTheyWere) {
     }
 }
 
-// Run at 96 and at 144 DPI: fonts and page follow the display, the system stretches nothing.
+// Run at 96, 144 and 192 DPI: fonts and page follow the display, the system stretches nothing.
 TEST(Dpi, FontsAndPageSizeFollowTheDisplay) {
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
-    ASSERT_TRUE(dpi == 96 || dpi == 144) << dpi;
+    ASSERT_TRUE(dpi == 96 || dpi == 144 || dpi == 192) << dpi;
     auto height = [](HWND control) {
         LOGFONTW font{};
         GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font,
@@ -117,13 +117,41 @@ TEST(Dpi, FontsAndPageSizeFollowTheDisplay) {
     };
     CUninstallDlg welcome;
     ShownDialog shown(welcome);
-    EXPECT_EQ(height(welcome.GetDlgItem(IDC_TITLE)), dpi == 144 ? 33 : 22);
-    EXPECT_EQ(height(welcome.GetDlgItem(IDC_PROMPT)), dpi == 144 ? 24 : 16);
+    EXPECT_EQ(height(welcome.GetDlgItem(IDC_TITLE)), MulDiv(22, dpi, 96));
+    EXPECT_EQ(height(welcome.GetDlgItem(IDC_PROMPT)), MulDiv(16, dpi, 96));
     RECT client, template_{0, 0, 317, 201};
     GetClientRect(welcome.m_hWnd, &client);
     MapDialogRect(welcome.m_hWnd, &template_);
     EXPECT_EQ(client.right, template_.right);
     EXPECT_EQ(client.bottom, template_.bottom);
+}
+
+// The welcome page's labels and links: each shows its whole text, in the font it is drawn
+// with, and none covers another.
+TEST(Dpi, EveryLabelShowsItsWholeText) {
+    CUninstallDlg welcome;
+    ShownDialog shown(welcome);
+    std::vector<RECT> seen;
+    for (HWND item = GetWindow(welcome.m_hWnd, GW_CHILD); item;
+         item = GetWindow(item, GW_HWNDNEXT)) {
+        wchar_t text[256] = {};
+        const int length = GetWindowTextW(item, text, 256), id = LOWORD(GetDlgCtrlID(item));
+        if (!length || id < IDC_PUBLISHER || id == IDC_NOTE)
+            continue; // the buttons and the texts of several lines
+        const HDC dc = GetDC(item);
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(item, WM_GETFONT, 0, 0)));
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, text, length, &extent);
+        ReleaseDC(item, dc);
+        RECT r, overlap;
+        GetClientRect(item, &r);
+        EXPECT_LE(extent.cx, r.right) << text;
+        GetWindowRect(item, &r);
+        for (const RECT& other : seen)
+            EXPECT_FALSE(IntersectRect(&overlap, &r, &other)) << text;
+        seen.push_back(r);
+    }
+    EXPECT_EQ(seen.size(), 8u);
 }
 
 TEST(ProcessList, FindsARunningProgramByItsBareNameInAnyCaseOnly) {

@@ -69,36 +69,32 @@ Strings FileLines(const fs::path& path) {
         lines.push_back(wide.substr(start, end - start));
     return lines;
 }
+// Presses and releases each key, as the keyboard would; true once the item has the focus,
+// within 2 s (at once without one).
+bool Type(std::initializer_list<WORD> keys, HWND focus = nullptr) {
+    std::vector<INPUT> inputs;
+    for (WORD key : keys)
+        for (DWORD flags : {0ul, static_cast<DWORD>(KEYEVENTF_KEYUP)})
+            inputs.push_back(INPUT{INPUT_KEYBOARD, {.ki = {key, 0, flags, 0, 0}}});
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    GUITHREADINFO in{sizeof in, 0, {}, {}, {}, {}, {}, {}, {}};
+    return !focus ||
+           WaitUntil(
+               [&] {
+                   return GetGUIThreadInfo(GetWindowThreadProcessId(focus, nullptr), &in) &&
+                          in.hwndFocus == focus;
+               },
+               2000);
+}
 // Clicks a button as the mouse would and returns once the page has handled the click.
 void Press(HWND page, int id) {
     SendMessageTimeoutW(GetDlgItem(page, id), BM_CLICK, 0, 0, SMTO_BLOCK, 5000, nullptr);
 }
 
-// Points ".htm" at a class of ours, whose open command starts the given program, while it
-// lives. Windows shares the classes between the registry views, Wine keeps one per view: they
-// are written in this program's own, which is the uninstaller's. The test prefix has no
-// ".htm" of its own.
-struct ScopedHtmAssociation {
-    explicit ScopedHtmAssociation(const std::wstring& openCommand) {
-        SetValues(kHtm, {{nullptr, L"CorvinaTest.LinkPage"}}, kOwnView);
-        SetValues(kPageClass + L"\\shell\\open\\command", {{nullptr, openCommand}}, kOwnView);
-    }
-    ~ScopedHtmAssociation() {
-        DeleteKeyTree(kPageClass, kOwnView);
-        DeleteKeyTree(kHtm, kOwnView);
-    }
-    static constexpr REGSAM kOwnView = 0;
-    inline static const std::wstring kHtm = L"SOFTWARE\\Classes\\.htm";
-    inline static const std::wstring kPageClass = L"SOFTWARE\\Classes\\CorvinaTest.LinkPage";
-};
-
-// Names the file the web-page program writes its command line to (children inherit the
-// name); Take waits up to 10 s for it to be written whole and takes it.
+// The file the web-page program writes its command line to; Take waits up to 10 s for it to
+// be written whole and takes it.
 struct RecordFile {
-    RecordFile() {
-        DeleteFileW(kPath);
-        SetEnvironmentVariableW(L"CORVINA_LINK_RECORD", kPath);
-    }
+    RecordFile() { DeleteFileW(kPath); }
     std::optional<std::wstring> Take() const {
         FILE* file = nullptr; // the program holds it unshared until all of it is written
         if (!WaitUntil([&] { return (file = _wfsopen(kPath, L"rb", _SH_DENYRW)) != nullptr; },
@@ -317,24 +313,47 @@ TEST_F(Wizard, LeavingTheWelcomePageRemovesNothing) {
     }
 }
 
-TEST_F(Wizard, OpensALinkThroughTheWebPageAssociation) {
-    const std::wstring page = L"C:\\corvina-nowhere\\page.htm"; // the shell cannot open it
-    SetProductValues({{L"ProductURL", page}});
-    RecordFile record; // before the start: the program inherits where to write
+TEST_F(Wizard, OpensEachLinkFromTheKeyboardAndGoesOnWithNext) {
+    SetProductValues({{L"ProductURL", L"http://corvina.example/keys"}});
+    RecordFile record;
     const std::wstring recorder = L"\"" + std::wstring(LINK_RECORDER_EXE) + L"\"";
-    ScopedHtmAssociation association(recorder + L" -url \"%1\"");
+    ScopedUrlCommand http(L"http", recorder + L" \"%1\""), mail(L"mailto", recorder + L" \"%1\"");
     ASSERT_TRUE(Start());
-    Click(GetDlgItem(welcome, IDC_PUBLISHER));
-    EXPECT_EQ(record.Take(), recorder + L" -url  " + page);
+    SetForegroundWindow(welcome);
+    EXPECT_TRUE(Type({VK_TAB, VK_TAB}, GetDlgItem(welcome, IDC_PUBLISHER))); // past Next, Cancel
+    Type({VK_RETURN});
+    // Started by the desktop's shell, with its user's rights (Wine's desktop answers).
+    EXPECT_EQ(record.Take(), recorder + L" \"http://corvina.example/keys\" by explorer.exe");
+    EXPECT_TRUE(Type({VK_TAB}, GetDlgItem(welcome, IDC_EMAIL)));
+    Type({VK_SPACE});
+    EXPECT_EQ(record.Take(), recorder + L" \"mailto:support@corvina.example\" by explorer.exe");
+    EXPECT_TRUE(Type({VK_TAB}, GetDlgItem(welcome, IDOK))) << "Enter on a link pressed Next";
+    Type({VK_RETURN});
+    EXPECT_NE(WaitForPage(IDC_LIST), nullptr);
 }
 
-TEST_F(Wizard, ExplainsALinkItCannotOpen) {
-    ScopedHtmAssociation association(L"C:\\corvina-nowhere\\browser.exe \"%1\"");
+// Programs on the user's own PATH, named by a link or by the default "none", never start.
+TEST_F(Wizard, StartsNoProgramALinkNamesAndExplainsTheRefusal) {
+    const fs::path folder = fs::temp_directory_path() / (L"corvina-path " + kPid);
+    fs::create_directories(folder);
+    for (const wchar_t* name : {L"marker.exe", L"none.exe"})
+        fs::copy_file(LINK_RECORDER_EXE, folder / name, fs::copy_options::overwrite_existing);
+    const std::wstring path = _wgetenv(L"PATH");
+    SetEnvironmentVariableW(L"PATH", (folder.wstring() + L";" + path).c_str());
+    SetProductValues({{L"ProductURL", L"none"}, {L"Email", L"marker"}});
+    RecordFile record;
     ASSERT_TRUE(Start());
-    Click(GetDlgItem(welcome, IDC_EMAIL));
-    HWND box = WaitForPage(0xFFFF, IDC_VERSION);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(ItemText(box, 0xFFFF).rfind(L"Unable to open hyperlink:\n\n", 0), 0u);
+    SetEnvironmentVariableW(L"PATH", path.c_str());
+    for (int link : {IDC_PUBLISHER, IDC_EMAIL}) {
+        Click(GetDlgItem(welcome, link));
+        HWND box = WaitForPage(0xFFFF, IDC_VERSION);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(ItemText(box, 0xFFFF).rfind(L"Unable to open hyperlink:\n\n", 0), 0u);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 2000));
+    }
+    EXPECT_EQ(record.Take(), std::nullopt);
+    RemoveTree(folder);
 }
 
 TEST_F(Wizard, ReadsNoLogOutsideProgramFiles) {

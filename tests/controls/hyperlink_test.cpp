@@ -1,7 +1,9 @@
 #include <windows.h>
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include "controls/hyperlink.h"
+#include "controls/link_opener.h"
 #include "tests/framework/shown_dialog.h"
 
 namespace {
@@ -10,7 +12,6 @@ using Look = std::pair<COLORREF, bool>; // the text colour and whether the font 
 const Look kNormal{RGB(0, 0, 238), false}, kVisited{RGB(85, 26, 139), false},
     kHover{RGB(255, 0, 0), true};
 const UINT kKillHoverTimer = WM_APP;
-
 bool Underlines(WPARAM font) {
     LOGFONTW face{};
     return GetObjectW(reinterpret_cast<HFONT>(font), sizeof(face), &face) && face.lfUnderline;
@@ -48,9 +49,9 @@ class HyperLink : public ::testing::Test, public CDialog {
         ReleaseDC(link.m_hWnd, dc);
         return look;
     }
-    // A program beside the test program: the shell opens it.
+    // A web address, which the shell hands to the recorder.
     void Open() {
-        link.SetLinkTarget(L"link_recorder.exe");
+        link.SetLinkTarget(L"http://corvina.example/");
         link.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, 0);
     }
     // The pointer comes over the link and stays there.
@@ -65,6 +66,8 @@ class HyperLink : public ::testing::Test, public CDialog {
     void Leave() const {
         test::WaitUntil([&] { return SetCursorPos(0, 0) && Shown() != kHover; }, 2000);
     }
+    const std::wstring recorder = L"\"" LINK_RECORDER_EXE L"\"";
+    test::ScopedUrlCommand web{L"http", recorder + L" \"%1\""};
     CHyperLink link;
     BOOL pointerAway = SetCursorPos(0, 0); // only the test's own mouse messages hover
     ShownDialog shown{*this};
@@ -110,4 +113,69 @@ TEST_F(HyperLink, ShowsTheSystemHandWhereTheHelpProgramHasNone) {
     CURSORINFO shown{sizeof shown, 0, nullptr, {}};
     EXPECT_TRUE(GetCursorInfo(&shown));
     EXPECT_EQ(shown.hCursor, LoadCursorW(nullptr, IDC_HAND));
+}
+
+// What a screen reader learns of the link; its default action opens it as a click does.
+TEST_F(HyperLink, IsAnnouncedAsALinkThatOpensItsTarget) {
+    link.SetLinkTarget(L"http://corvina.example/");
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+    IAccessible* object = nullptr;
+    ASSERT_EQ(AccessibleObjectFromWindow(link.m_hWnd, OBJID_CLIENT, __uuidof(IAccessible),
+                                         reinterpret_cast<void**>(&object)),
+              S_OK);
+    VARIANT self{}, role{};
+    self.vt = VT_I4; // CHILDID_SELF
+    BSTR texts[3] = {};
+    EXPECT_EQ(object->get_accRole(self, &role), S_OK);
+    EXPECT_EQ(role.lVal, ROLE_SYSTEM_LINK);
+    object->get_accName(self, &texts[0]), object->get_accValue(self, &texts[1]);
+    object->get_accDefaultAction(self, &texts[2]);
+    EXPECT_EQ(std::vector<std::wstring>(texts, texts + 3),
+              (std::vector<std::wstring>{L"Corvina Labs", L"http://corvina.example/", L"Jump"}));
+    EXPECT_EQ(object->accDoDefaultAction(self), S_OK);
+    EXPECT_TRUE(test::WaitUntil([&] { return Shown() == kVisited; }, 2000));
+    for (BSTR text : texts)
+        SysFreeString(text);
+    object->Release();
+    CoUninitialize();
+}
+
+TEST(LinkAddress, OpensOnlyWebAndMailAddresses) {
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"http://corvina.example/", L"http://corvina.example/"},
+        {L"HTTPS://corvina.example", L"HTTPS://corvina.example"},
+        {L"mailto:support@corvina.example", L"mailto:support@corvina.example"},
+        {L"support@corvina.example", L"mailto:support@corvina.example"}, // as registered
+        {L"none", nullptr},
+        {L"marker", nullptr},
+        {L"marker.exe", nullptr},
+        {L"", nullptr},
+        {L"C:\\Windows\\notepad.exe", nullptr},
+        {L"\\\\server\\share\\x.exe", nullptr},
+        {L"file:///C:/Windows/notepad.exe", nullptr},
+        {L"javascript:alert(1)", nullptr},
+        {L"http:", nullptr},
+        {L"http://x\" -new", nullptr},
+        {L"a@b\\c.exe", nullptr},
+        {L"C:\\a@b", nullptr}};
+    for (const auto& [target, address] : cases)
+        EXPECT_EQ(LinkAddress(target),
+                  address ? std::optional<std::wstring>(address) : std::nullopt)
+            << target;
+}
+
+// Where the shell refuses a web address, the web-page program gets it as one quoted argument.
+TEST(LinkAddress, GoesToTheWebPageProgramAsOneQuotedArgument) {
+    const std::pair<const wchar_t*, std::optional<std::pair<std::wstring, std::wstring>>> cases[] =
+        {{L"\"C:\\Web\\b.exe\" -url \"%1\" -new", {{L"C:\\Web\\b.exe", L"-url \"http://x/\""}}},
+         {L"C:\\b.exe %1 \"%1\"", {{L"C:\\b.exe", L"%1 \"http://x/\""}}},
+         {L"C:\\b.exe", {{L"C:\\b.exe", L"\"http://x/\""}}},
+         {L" \"%1\"", std::nullopt}};
+    for (const auto& [command, expected] : cases) {
+        const std::optional<OpenCommand> split = ComposeOpenCommand(command, L"http://x/");
+        EXPECT_EQ(split ? std::optional(std::pair(split->program, split->parameters))
+                        : std::nullopt,
+                  expected)
+            << command;
+    }
 }
