@@ -1,7 +1,7 @@
 #include "framework/controls.h"
 
 CToolTipCtrl::~CToolTipCtrl() {
-    DestroyWindow();
+    CToolTipCtrl::DestroyWindow(); // a destructor calls its own class's anyway: say so
 }
 
 BOOL CToolTipCtrl::DestroyWindow() {
