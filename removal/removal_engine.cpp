@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
+#include "framework/long_path.h"
 #include "framework/unique_handle.h"
 #include "removal/at_restart.h"
-#include "framework/long_path.h"
 #include "removal/product_key.h"
 #include "removal/removal_log.h"
 #include "removal/safe_delete.h"

@@ -2,9 +2,9 @@
 
 #include <shlobj.h>
 
+#include "framework/long_path.h"
 #include "framework/unique_handle.h"
 #include "removal/at_restart.h"
-#include "framework/long_path.h"
 #include "removal/product_key.h"
 #include "removal/shell_folder.h"
 
