@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <exdisp.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -55,6 +56,34 @@ inline bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds
         if (GetTickCount64() >= end)
             return false;
     return true;
+}
+
+// Wine's desktop lists itself among the shell's windows a moment after its window appears; an
+// elevated link opened before then finds no shell and waits behind a message box. True once
+// the desktop answers, as the link opener asks it.
+inline bool WaitForDesktopShell() {
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const bool ready = WaitUntil(
+        [] {
+            IShellWindows* windows = nullptr;
+            if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER,
+                                        IID_IShellWindows, reinterpret_cast<void**>(&windows))))
+                return false;
+            VARIANT empty;
+            VariantInit(&empty);
+            long window = 0;
+            IDispatch* desktop = nullptr;
+            const bool found = windows->FindWindowSW(&empty, &empty, SWC_DESKTOP, &window,
+                                                     SWFO_NEEDDISPATCH, &desktop) == S_OK;
+            if (desktop)
+                desktop->Release();
+            windows->Release();
+            return found;
+        },
+        20000);
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    return ready;
 }
 
 inline bool Exists(const fs::path& path) {

@@ -51,6 +51,7 @@ class HyperLink : public ::testing::Test, public CDialog {
     }
     // A web address, which the shell hands to the recorder.
     void Open() {
+        ASSERT_TRUE(test::WaitForDesktopShell());
         link.SetLinkTarget(L"http://corvina.example/");
         link.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, 0);
     }
@@ -117,6 +118,7 @@ TEST_F(HyperLink, ShowsTheSystemHandWhereTheHelpProgramHasNone) {
 
 // What a screen reader learns of the link; its default action opens it as a click does.
 TEST_F(HyperLink, IsAnnouncedAsALinkThatOpensItsTarget) {
+    ASSERT_TRUE(test::WaitForDesktopShell());
     link.SetLinkTarget(L"http://corvina.example/");
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
     IAccessible* object = nullptr;
