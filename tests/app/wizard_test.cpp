@@ -318,7 +318,8 @@ TEST_F(Wizard, OpensEachLinkFromTheKeyboardAndGoesOnWithNext) {
     RecordFile record;
     const std::wstring recorder = L"\"" + std::wstring(LINK_RECORDER_EXE) + L"\"";
     ScopedUrlCommand http(L"http", recorder + L" \"%1\""), mail(L"mailto", recorder + L" \"%1\"");
-    ASSERT_TRUE(WaitForDesktopShell());
+    if (!WaitForDesktopShell())
+        GTEST_SKIP() << kNoDesktopShell;
     ASSERT_TRUE(Start());
     SetForegroundWindow(welcome);
     EXPECT_TRUE(Type({VK_TAB, VK_TAB}, GetDlgItem(welcome, IDC_PUBLISHER))); // past Next, Cancel
