@@ -1,6 +1,7 @@
 #include "controls/link_opener.h"
 
 #include "controls/desktop_shell.h"
+#include "framework/linked_user.h"
 
 #include <shellapi.h>
 
@@ -48,18 +49,6 @@ bool IsBareMailAddress(const std::wstring& text) {
     return at != 0 && at != std::wstring::npos && at + 1 < text.size() &&
            text.find(L'@', at + 1) == std::wstring::npos &&
            text.find_first_of(L":/\\") == std::wstring::npos;
-}
-
-// An elevated process whose user also has an unelevated token, the one the desktop runs with.
-bool RunsElevatedBesideTheUser() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return false;
-    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
-    DWORD size = 0;
-    const BOOL read = GetTokenInformation(token, TokenElevationType, &type, sizeof type, &size);
-    CloseHandle(token);
-    return read && type == TokenElevationTypeFull;
 }
 
 void ShowAddressToUser(const std::wstring& address) {

@@ -11,26 +11,37 @@ struct LinkedUser {
     UniqueKernelHandle token;
 };
 
+UniqueKernelHandle ProcessToken() {
+    HANDLE token = nullptr;
+    return UniqueKernelHandle(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) ? token
+                                                                                         : nullptr);
+}
+
 LinkedUser FindLinkedUser() {
     LinkedUser user;
-    HANDLE process = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &process))
-        return user;
-    const UniqueKernelHandle processToken(process);
-    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
-    DWORD size = 0;
-    if (!GetTokenInformation(process, TokenElevationType, &type, sizeof type, &size) ||
-        type != TokenElevationTypeFull)
+    if (!RunsElevatedBesideTheUser())
         return user;
     user.elevated = true;
     // Without the TCB privilege this is an identification token: enough for AccessCheck.
+    const UniqueKernelHandle process = ProcessToken();
     TOKEN_LINKED_TOKEN linked{};
-    if (GetTokenInformation(process, TokenLinkedToken, &linked, sizeof linked, &size))
+    DWORD size = 0;
+    if (process &&
+        GetTokenInformation(process.Get(), TokenLinkedToken, &linked, sizeof linked, &size))
         user.token.Reset(linked.LinkedToken);
     return user;
 }
 
 } // namespace
+
+bool RunsElevatedBesideTheUser() {
+    const UniqueKernelHandle process = ProcessToken();
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    DWORD size = 0;
+    return process &&
+           GetTokenInformation(process.Get(), TokenElevationType, &type, sizeof type, &size) &&
+           type == TokenElevationTypeFull;
+}
 
 bool LinkedUserMay(HANDLE object, ACCESS_MASK access) {
     static const LinkedUser user = FindLinkedUser();

@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+// True in an elevated process whose user also has an unelevated token, linked to it.
+bool RunsElevatedBesideTheUser();
+
 // True unless the process runs elevated with a linked token and the security descriptor of
 // object (a file or folder open with READ_CONTROL) refuses that token access.
 bool LinkedUserMay(HANDLE object, ACCESS_MASK access);
