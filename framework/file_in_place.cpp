@@ -19,9 +19,8 @@ std::wstring WithSize(DWORD (*fill)(const std::wstring&, wchar_t*, DWORD),
 }
 
 bool IsReparsePoint(HANDLE handle) {
-    FILE_ATTRIBUTE_TAG_INFO tag{};
-    return !GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag) ||
-           (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    const DWORD attributes = HandleAttributes(handle);
+    return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 // What the handle reaches is what path names: no link at its place, none above it (the final
@@ -35,6 +34,18 @@ bool LiesAt(HANDLE handle, const std::wstring& path, bool file) {
 }
 
 } // namespace
+
+DWORD HandleAttributes(HANDLE handle) {
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    return GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag)
+               ? tag.FileAttributes
+               : INVALID_FILE_ATTRIBUTES;
+}
+
+bool DeleteByHandle(HANDLE handle) {
+    FILE_DISPOSITION_INFO dispose{TRUE};
+    return SetFileInformationByHandle(handle, FileDispositionInfo, &dispose, sizeof dispose);
+}
 
 std::wstring LongFullPath(const std::wstring& path) {
     const std::wstring full =
@@ -94,10 +105,8 @@ UniqueFileHandle CreateFileInPlace(const std::wstring& path, DWORD share, bool l
     const bool created = GetLastError() != ERROR_ALREADY_EXISTS;
     if (!LiesAt(file.Get(), full, true) ||
         (linkedUserToo && !created && !LinkedUserMay(file.Get(), FILE_WRITE_DATA))) {
-        if (created) {
-            FILE_DISPOSITION_INFO dispose{TRUE};
-            SetFileInformationByHandle(file.Get(), FileDispositionInfo, &dispose, sizeof dispose);
-        }
+        if (created)
+            DeleteByHandle(file.Get());
         return {};
     }
     if (!SetEndOfFile(file.Get())) {

@@ -1,5 +1,6 @@
 // Files an elevated program writes where a user without elevation could plant a link first:
-// %TEMP%, or a folder named on the command line.
+// %TEMP%, or a folder named on the command line; and what it asks of a handle to tell where a
+// file truly lies, which the link-safe deletions ask too.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +16,13 @@ std::wstring LongFullPath(const std::wstring& path);
 // The system's full name of a file or folder reached through handle, "\\?\C:\..." or
 // "\\?\UNC\...": where it truly lies. Empty when it cannot be told.
 std::wstring FinalPath(HANDLE handle);
+
+// The attributes of what handle reaches, the link itself where it was opened as one;
+// INVALID_FILE_ATTRIBUTES when they cannot be read.
+DWORD HandleAttributes(HANDLE handle);
+
+// Deletes what handle reaches, opened with DELETE, once the last handle on it closes.
+bool DeleteByHandle(HANDLE handle);
 
 // Opens path for writing, emptied, only where it truly lies: no link at its place or above it,
 // no second name for it, and, with linkedUserToo, in a folder where the user behind an

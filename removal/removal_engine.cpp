@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "framework/file_in_place.h"
 #include "framework/long_path.h"
 #include "framework/unique_handle.h"
 #include "removal/at_restart.h"
@@ -72,13 +73,9 @@ bool RemoveLink(const std::wstring& path) {
         CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    FILE_ATTRIBUTE_TAG_INFO tag = {};
-    if (!link ||
-        !GetFileInformationByHandleEx(link.Get(), FileAttributeTagInfo, &tag, sizeof tag) ||
-        !(tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        return false;
-    FILE_DISPOSITION_INFO dispose = {TRUE};
-    return SetFileInformationByHandle(link.Get(), FileDispositionInfo, &dispose, sizeof dispose);
+    const DWORD attributes = link ? HandleAttributes(link.Get()) : INVALID_FILE_ATTRIBUTES;
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+           DeleteByHandle(link.Get());
 }
 
 bool IsInUse(DWORD error) {

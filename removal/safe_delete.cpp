@@ -61,13 +61,6 @@ NTSTATUS OpenBelow(HANDLE folder, std::wstring_view name, ACCESS_MASK access, UL
     return status;
 }
 
-DWORD Attributes(HANDLE handle) {
-    FILE_ATTRIBUTE_TAG_INFO tag{};
-    return GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag)
-               ? tag.FileAttributes
-               : INVALID_FILE_ATTRIBUTES;
-}
-
 // Where the platform shows a link as what it leads to (Wine does with Unix links), the final
 // path of what was opened tells: it is not the path walked.
 bool IsReachedAs(HANDLE handle, std::wstring& place, std::wstring_view name) {
@@ -141,7 +134,7 @@ DWORD DeleteFileNoLinks(const std::wstring& path) {
             return ERROR_PATH_NOT_FOUND;
         if (!NT_SUCCESS(status))
             return Nt().toError(status);
-        if ((Attributes(next.Get()) & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        if ((HandleAttributes(next.Get()) & FILE_ATTRIBUTE_REPARSE_POINT) ||
             !IsReachedAs(next.Get(), place, rest.substr(0, seam)))
             return kErrorReparsePointEncountered;
         folder = std::move(next);
@@ -151,7 +144,7 @@ DWORD DeleteFileNoLinks(const std::wstring& path) {
         OpenBelow(folder.Get(), rest, DELETE | FILE_READ_ATTRIBUTES | READ_CONTROL, 0, file);
     if (!NT_SUCCESS(status))
         return Nt().toError(status);
-    const DWORD attributes = Attributes(file.Get());
+    const DWORD attributes = HandleAttributes(file.Get());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return GetLastError();
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
@@ -164,8 +157,5 @@ DWORD DeleteFileNoLinks(const std::wstring& path) {
     if (!BelowProgramFiles(full) && !LinkedUserMay(file.Get(), DELETE) &&
         !LinkedUserMay(folder.Get(), FILE_DELETE_CHILD))
         return ERROR_ACCESS_DENIED;
-    FILE_DISPOSITION_INFO dispose{TRUE};
-    return SetFileInformationByHandle(file.Get(), FileDispositionInfo, &dispose, sizeof dispose)
-               ? ERROR_SUCCESS
-               : GetLastError();
+    return DeleteByHandle(file.Get()) ? ERROR_SUCCESS : GetLastError();
 }
