@@ -9,9 +9,7 @@
 #include "res/resource.h"
 
 void BannerBitmap::Reset() {
-    if (m_picture)
-        m_picture->Release();
-    m_picture = nullptr;
+    m_picture.Reset();
     m_bitmap = nullptr;
     m_width = m_height = 0;
 }
@@ -48,25 +46,23 @@ void WriteBannerFile(HMODULE module, const std::wstring& path) {
 
 // The picture's bytes in a movable block of their own, which the stream frees when it is
 // released: the decoder needs a stream, and resource memory belongs to the module.
-static IStream* OpenResourceStream(HMODULE module, DWORD& size) {
+static ComPtr<IStream> OpenResourceStream(HMODULE module, DWORD& size) {
     const std::string_view bytes = BannerResource(module);
     size = static_cast<DWORD>(bytes.size());
     if (bytes.empty())
-        return nullptr;
+        return {};
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
     void* copy = block ? GlobalLock(block) : nullptr;
     if (!copy) {
         if (block)
             GlobalFree(block);
-        return nullptr;
+        return {};
     }
     CopyMemory(copy, bytes.data(), size);
     GlobalUnlock(block);
-    IStream* stream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream))) {
+    ComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(block, TRUE, stream.Put())))
         GlobalFree(block);
-        return nullptr;
-    }
     return stream;
 }
 
@@ -74,23 +70,18 @@ bool LoadBannerPicture(HMODULE module, BannerBitmap& banner) {
     if (banner.m_bitmap)
         return true;
     DWORD size = 0;
-    IStream* stream = OpenResourceStream(module, size);
+    const ComPtr<IStream> stream = OpenResourceStream(module, size);
     if (!stream)
         return false;
-    IPicture* picture = nullptr;
-    const HRESULT decoded = OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture,
-                                           reinterpret_cast<void**>(&picture));
-    stream->Release();
+    ComPtr<IPicture> picture;
     OLE_HANDLE handle = 0;
     BITMAP info{};
-    if (FAILED(decoded) || !picture || FAILED(picture->get_Handle(&handle)) ||
-        !GetObjectW(reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)), sizeof(info),
-                    &info)) {
-        if (picture)
-            picture->Release();
+    if (FAILED(OleLoadPicture(stream.Get(), static_cast<LONG>(size), FALSE, IID_IPicture,
+                              picture.PutVoid())) ||
+        !picture || FAILED(picture->get_Handle(&handle)) ||
+        !GetObjectW(reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)), sizeof(info), &info))
         return false;
-    }
-    banner.m_picture = picture;
+    banner.m_picture = std::move(picture);
     banner.m_bitmap = reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle));
     banner.m_width = info.bmWidth;
     banner.m_height = info.bmHeight;

@@ -2,10 +2,11 @@
 #pragma once
 
 #include <windows.h>
+#include <ocidl.h>
 
 #include <string>
 
-struct IPicture;
+#include "framework/com_ptr.h"
 
 // A decoded banner. The picture object owns the bitmap, so it lives exactly as long as
 // the bitmap is used.
@@ -24,7 +25,7 @@ class BannerBitmap {
     friend bool LoadBannerPicture(HMODULE module, BannerBitmap& banner);
     void Reset();
 
-    IPicture* m_picture = nullptr;
+    ComPtr<IPicture> m_picture;
     HBITMAP m_bitmap = nullptr;
     int m_width = 0;
     int m_height = 0;

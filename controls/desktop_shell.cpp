@@ -4,28 +4,9 @@
 #include <shldisp.h>
 #include <shlobj.h>
 
+#include "framework/com_ptr.h"
+
 namespace {
-
-// Releases a COM interface when it goes.
-template <typename T> class ComPtr {
-  public:
-    ComPtr() = default;
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ~ComPtr() {
-        if (m_p)
-            m_p->Release();
-    }
-    T* operator->() const { return m_p; }
-    T** operator&() { return &m_p; }
-    explicit operator bool() const { return m_p != nullptr; }
-    template <typename U> bool As(REFIID iid, ComPtr<U>& out) const {
-        return m_p && SUCCEEDED(m_p->QueryInterface(iid, reinterpret_cast<void**>(&out)));
-    }
-
-  private:
-    T* m_p = nullptr;
-};
 
 class Bstr {
   public:
@@ -51,7 +32,7 @@ VARIANT Text(BSTR text) {
 bool DesktopShell(ComPtr<IShellDispatch2>& shell) {
     ComPtr<IShellWindows> windows;
     if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
-                                reinterpret_cast<void**>(&windows))))
+                                windows.PutVoid())))
         return false;
     VARIANT empty;
     VariantInit(&empty);
@@ -64,15 +45,14 @@ bool DesktopShell(ComPtr<IShellDispatch2>& shell) {
     ComPtr<IShellFolderViewDual> folderView;
     ComPtr<IDispatch> application;
     return windows->FindWindowSW(&empty, &empty, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
-                                 &desktop) == S_OK &&
+                                 desktop.Put()) == S_OK &&
            desktop.As(IID_IServiceProvider, services) &&
            SUCCEEDED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser,
-                                            reinterpret_cast<void**>(&browser))) &&
-           SUCCEEDED(browser->QueryActiveShellView(&view)) &&
-           SUCCEEDED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch,
-                                         reinterpret_cast<void**>(&background))) &&
+                                            browser.PutVoid())) &&
+           SUCCEEDED(browser->QueryActiveShellView(view.Put())) &&
+           SUCCEEDED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.PutVoid())) &&
            background.As(IID_IShellFolderViewDual, folderView) &&
-           SUCCEEDED(folderView->get_Application(&application)) &&
+           SUCCEEDED(folderView->get_Application(application.Put())) &&
            application.As(IID_IShellDispatch2, shell);
 }
 

@@ -4,6 +4,8 @@
 
 #include <new>
 
+#include "framework/com_ptr.h"
+
 namespace {
 
 bool IsSelf(const VARIANT& child) {
@@ -14,8 +16,8 @@ bool IsSelf(const VARIANT& child) {
 // role, the value, the state and the action.
 class CLinkAccessible final : public IAccessible {
   public:
-    CLinkAccessible(IAccessible* standard, HWND link, std::wstring target)
-        : m_standard(standard), m_link(link), m_target(std::move(target)) {}
+    CLinkAccessible(ComPtr<IAccessible> standard, HWND link, std::wstring target)
+        : m_standard(std::move(standard)), m_link(link), m_target(std::move(target)) {}
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
@@ -32,10 +34,8 @@ class CLinkAccessible final : public IAccessible {
     ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&m_refs); }
     ULONG STDMETHODCALLTYPE Release() override {
         const LONG refs = InterlockedDecrement(&m_refs);
-        if (refs == 0) {
-            m_standard->Release();
+        if (refs == 0)
             delete this;
-        }
         return static_cast<ULONG>(refs);
     }
 
@@ -155,7 +155,7 @@ class CLinkAccessible final : public IAccessible {
     }
 
     LONG m_refs = 1;
-    IAccessible* m_standard;
+    ComPtr<IAccessible> m_standard;
     HWND m_link;
     std::wstring m_target;
 };
@@ -165,16 +165,14 @@ class CLinkAccessible final : public IAccessible {
 LRESULT AnswerLinkObjectRequest(HWND link, const std::wstring& target, WPARAM wp, LPARAM lp) {
     if (static_cast<LONG>(static_cast<DWORD>(lp)) != OBJID_CLIENT)
         return 0;
-    IAccessible* standard = nullptr;
+    ComPtr<IAccessible> standard;
     if (FAILED(CreateStdAccessibleObject(link, OBJID_CLIENT, __uuidof(IAccessible),
-                                         reinterpret_cast<void**>(&standard))))
+                                         standard.PutVoid())))
         return 0;
-    auto* object = new (std::nothrow) CLinkAccessible(standard, link, target);
-    if (!object) {
-        standard->Release();
+    const ComPtr<IAccessible> object(new (std::nothrow)
+                                         CLinkAccessible(std::move(standard), link, target));
+    if (!object)
         return 0;
-    }
-    const LRESULT result = LresultFromObject(__uuidof(IAccessible), wp, object);
-    object->Release();
+    const LRESULT result = LresultFromObject(__uuidof(IAccessible), wp, object.Get());
     return result < 0 ? 0 : result;
 }
