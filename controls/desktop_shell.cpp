@@ -28,6 +28,14 @@ VARIANT Text(BSTR text) {
     return v;
 }
 
+// Any program of the user can register a window with the shell's list as the desktop; only the
+// shell's own is trusted. Where the desktop names no shell window (Wine's names none), the
+// desktop window itself stands for it.
+bool IsTheShellsWindow(HWND window) {
+    const HWND shell = GetShellWindow();
+    return window && window == (shell ? shell : GetDesktopWindow());
+}
+
 // The desktop's shell object: its window, its view, the view's application.
 bool DesktopShell(ComPtr<IShellDispatch2>& shell) {
     ComPtr<IShellWindows> windows;
@@ -46,6 +54,7 @@ bool DesktopShell(ComPtr<IShellDispatch2>& shell) {
     ComPtr<IDispatch> application;
     return windows->FindWindowSW(&empty, &empty, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
                                  desktop.Put()) == S_OK &&
+           IsTheShellsWindow(static_cast<HWND>(LongToHandle(window))) &&
            desktop.As(IID_IServiceProvider, services) &&
            SUCCEEDED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser,
                                             browser.PutVoid())) &&

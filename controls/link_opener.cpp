@@ -57,18 +57,21 @@ void ShowAddressToUser(const std::wstring& address) {
     MessageBoxW(GetActiveWindow(), message.c_str(), kAppTitle, MB_ICONINFORMATION | MB_OK);
 }
 
-// Opens file with the user's own rights: directly when the program is not elevated, through
-// the desktop's shell when it is; never elevated.
-LaunchCode Open(const std::wstring& file, const std::wstring& parameters) {
-    if (RunsElevatedBesideTheUser()) {
-        if (ShellExecuteAsDesktopUser(file, parameters))
-            return SE_ERR_DLLNOTFOUND + 1; // handed on: the shell reports no outcome
-        return kLinkLeftToUser;
-    }
+LaunchCode ShellOpen(const std::wstring& file, const std::wstring& parameters) {
     const HINSTANCE result =
         ShellExecuteW(nullptr, L"open", file.c_str(),
                       parameters.empty() ? nullptr : parameters.c_str(), nullptr, SW_SHOW);
     return static_cast<LaunchCode>(reinterpret_cast<INT_PTR>(result));
+}
+
+// A program started from here would run with this process's rights: elevated, or as SYSTEM on
+// a user's desktop (a deployment tool's interactive run), its browser handing out file dialogs
+// with those rights. The desktop's shell starts it with its own user's rights instead.
+LaunchCode OpenAsDesktopUser(const std::wstring& address) {
+    if (ShellExecuteAsDesktopUser(address, {}))
+        return SE_ERR_DLLNOTFOUND + 1; // handed on: the shell reports no outcome
+    ShowAddressToUser(address);
+    return kLinkLeftToUser;
 }
 
 const wchar_t* KnownErrorText(LaunchCode code) {
@@ -111,9 +114,9 @@ LaunchCode OpenLink(const std::wstring& target) {
     const std::optional<std::wstring> address = LinkAddress(target);
     if (!address)
         return SE_ERR_NOASSOC;
-    const LaunchCode code = Open(*address, {});
-    if (code == kLinkLeftToUser)
-        ShowAddressToUser(*address);
+    if (!RunsAsPlainUser())
+        return OpenAsDesktopUser(*address);
+    const LaunchCode code = ShellOpen(*address, {});
     if (Succeeded(code) || !IsWebAddress(*address))
         return code;
 
@@ -127,7 +130,7 @@ LaunchCode OpenLink(const std::wstring& target) {
     const std::optional<OpenCommand> command = ComposeOpenCommand(openCommand, *address);
     if (!command)
         return code;
-    return Open(command->program, command->parameters);
+    return ShellOpen(command->program, command->parameters);
 }
 
 std::optional<std::wstring> LinkAddress(const std::wstring& target) {

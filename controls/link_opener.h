@@ -1,6 +1,7 @@
 // The link opener: hands a web or mail address to the shell, with the rights of the user who
-// started the program, and, when the shell refuses a web address, has the program registered
-// for web pages open it. Nothing else is ever handed to the shell.
+// started the program, and, when the program runs as that plain user and the shell refuses a
+// web address, has the program registered for web pages open it. Nothing else is ever handed
+// to the shell.
 #pragma once
 
 #include <windows.h>
@@ -11,11 +12,12 @@
 // Launch codes are numbered like ShellExecute's: above 32 the target was opened.
 using LaunchCode = UINT;
 
-// The elevated program could not reach the desktop's shell and showed the address for the
-// user to open: neither opened nor failed. Not above 32 as a signed number.
+// The program, running as no plain user, could not reach the desktop's shell and showed the
+// address for the user to open: neither opened nor failed. Not above 32 as a signed number.
 const LaunchCode kLinkLeftToUser = ~0u;
 
-// Opens target through the shell, else through the ".htm" class's open command.
+// Opens target through the shell: in this process only when it runs as a plain user (then, if
+// refused, through the ".htm" class's open command), else through the desktop's shell.
 // A failed fallback returns the shell's code, so the caller reports the first refusal.
 // A target that is no web or mail address is refused with SE_ERR_NOASSOC.
 LaunchCode OpenLink(const std::wstring& target);

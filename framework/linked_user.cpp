@@ -2,6 +2,9 @@
 
 #include <aclapi.h>
 
+#include <initializer_list>
+#include <optional>
+
 #include "framework/unique_handle.h"
 
 namespace {
@@ -30,6 +33,43 @@ LinkedUser FindLinkedUser() {
         GetTokenInformation(process.Get(), TokenLinkedToken, &linked, sizeof linked, &size))
         user.token.Reset(linked.LinkedToken);
     return user;
+}
+
+// Either of the system's two answers counts: Wine answers "full" to the type and "no" to the
+// flag. Nothing when they cannot be read.
+std::optional<bool> IsElevated(HANDLE token) {
+    TOKEN_ELEVATION elevation{};
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    DWORD size = 0;
+    if (!GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) ||
+        !GetTokenInformation(token, TokenElevationType, &type, sizeof type, &size))
+        return std::nullopt;
+    return elevation.TokenIsElevated || type == TokenElevationTypeFull;
+}
+
+// Whether the token's user is one of those the system runs as. Nothing when it cannot be read.
+std::optional<bool> IsSystemAccount(HANDLE token,
+                                    std::initializer_list<WELL_KNOWN_SID_TYPE> kinds) {
+    union {
+        TOKEN_USER user;
+        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    } info{};
+    DWORD size = 0;
+    if (!GetTokenInformation(token, TokenUser, &info, sizeof info, &size))
+        return std::nullopt;
+    for (const WELL_KNOWN_SID_TYPE kind : kinds)
+        if (IsWellKnownSid(info.user.User.Sid, kind))
+            return true;
+    return false;
+}
+
+bool IsAdministratorsMember() {
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof sid;
+    BOOL member = TRUE;
+    // With no token given, the call checks a copy of the process's own.
+    return !CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &size) ||
+           !CheckTokenMembership(nullptr, sid, &member) || member;
 }
 
 } // namespace
@@ -68,4 +108,16 @@ bool LinkedUserMay(HANDLE object, ACCESS_MASK access) {
                                      &privileges.set, &size, &granted, &allowed);
     LocalFree(descriptor);
     return checked && allowed;
+}
+
+bool RunsAsPlainUser() {
+    const UniqueKernelHandle token = ProcessToken();
+    return token && IsElevated(token.Get()) == false &&
+           IsSystemAccount(token.Get(), {WinLocalSystemSid, WinLocalServiceSid,
+                                         WinNetworkServiceSid}) == false &&
+           !IsAdministratorsMember();
+}
+
+bool IsElevatedOrSystem(HANDLE token) {
+    return IsElevated(token) == true || IsSystemAccount(token, {WinLocalSystemSid}) == true;
 }

@@ -11,3 +11,11 @@ bool RunsElevatedBesideTheUser();
 // True unless the process runs elevated with a linked token and the security descriptor of
 // object (a file or folder open with READ_CONTROL) refuses that token access.
 bool LinkedUserMay(HANDLE object, ACCESS_MASK access);
+
+// True only when the process's token is positively a plain user's: not elevated, not SYSTEM,
+// LocalService or NetworkService, and no member of the Administrators. False whenever the
+// token cannot be read.
+bool RunsAsPlainUser();
+
+// True when token (open with TOKEN_QUERY) is elevated or SYSTEM's.
+bool IsElevatedOrSystem(HANDLE token);
