@@ -3,10 +3,39 @@
 #include <oleacc.h>
 
 #include <new>
+#include <string>
 
 #include "framework/com_ptr.h"
 
 namespace {
+
+// oleacc.dll is no KnownDLL: imported, the loader would look for it in the program's folder
+// first, before any code of ours runs. Loaded here from the system folder, and kept: the objects
+// handed to screen readers run its code. LOAD_LIBRARY_SEARCH_SYSTEM32 came with KB2533623;
+// where it is refused, the full path stands in, its own folder searched first for its imports.
+HMODULE LoadOleacc() {
+    if (const HMODULE module = LoadLibraryExW(L"oleacc.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32))
+        return module;
+    wchar_t system[MAX_PATH];
+    const UINT length =
+        GetLastError() == ERROR_INVALID_PARAMETER ? GetSystemDirectoryW(system, MAX_PATH) : 0;
+    if (length == 0 || length >= MAX_PATH)
+        return nullptr;
+    return LoadLibraryExW((std::wstring(system, length) + L"\\oleacc.dll").c_str(), nullptr,
+                          LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+HMODULE Oleacc() {
+    static const HMODULE module = LoadOleacc();
+    return module;
+}
+
+template <typename Fn> Fn* OleaccEntry(const char* name) {
+    const HMODULE module = Oleacc();
+    return module
+               ? reinterpret_cast<Fn*>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)))
+               : nullptr;
+}
 
 bool IsSelf(const VARIANT& child) {
     return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
@@ -165,14 +194,18 @@ class CLinkAccessible final : public IAccessible {
 LRESULT AnswerLinkObjectRequest(HWND link, const std::wstring& target, WPARAM wp, LPARAM lp) {
     if (static_cast<LONG>(static_cast<DWORD>(lp)) != OBJID_CLIENT)
         return 0;
+    static const auto createStandard =
+        OleaccEntry<decltype(CreateStdAccessibleObject)>("CreateStdAccessibleObject");
+    static const auto resultFromObject =
+        OleaccEntry<decltype(LresultFromObject)>("LresultFromObject");
     ComPtr<IAccessible> standard;
-    if (FAILED(CreateStdAccessibleObject(link, OBJID_CLIENT, __uuidof(IAccessible),
-                                         standard.PutVoid())))
+    if (!createStandard || !resultFromObject ||
+        FAILED(createStandard(link, OBJID_CLIENT, __uuidof(IAccessible), standard.PutVoid())))
         return 0;
     const ComPtr<IAccessible> object(new (std::nothrow)
                                          CLinkAccessible(std::move(standard), link, target));
     if (!object)
         return 0;
-    const LRESULT result = LresultFromObject(__uuidof(IAccessible), wp, object.Get());
+    const LRESULT result = resultFromObject(__uuidof(IAccessible), wp, object.Get());
     return result < 0 ? 0 : result;
 }

@@ -2,17 +2,26 @@
 #include "framework/win_app.h"
 
 #include <cstdlib>
+#include <string>
 
 // The elevated program's search path holds the user's own PATH entries and the current
 // folder; DLLs come from the system folder only. Vista and an unpatched Windows 7 lack the
-// first call, so it is looked up.
+// first call, so it is looked up; there the search still ends in PATH, which then names the
+// system's folders alone. Wine has the call: no test takes the other way.
 static void LoadDllsFromTheSystemOnly() {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
     const auto setDefault =
         reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void (*)()>(
             GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
-    if (setDefault)
-        setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!setDefault || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        wchar_t system[MAX_PATH], windows[MAX_PATH];
+        const UINT systemLength = GetSystemDirectoryW(system, MAX_PATH);
+        const UINT windowsLength = GetSystemWindowsDirectoryW(windows, MAX_PATH);
+        const bool named =
+            systemLength && systemLength < MAX_PATH && windowsLength && windowsLength < MAX_PATH;
+        SetEnvironmentVariableW(L"PATH",
+                                named ? (std::wstring(system) + L";" + windows).c_str() : nullptr);
+    }
     SetDllDirectoryW(L"");
 }
 
