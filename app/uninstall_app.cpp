@@ -53,6 +53,13 @@ BOOL CUninstallApp::InitInstance() {
     // The pages' thread is an apartment: the links hand their accessible objects to screen
     // readers through COM, and the shell may open a link through COM too.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    // Before any COM call. The desktop's shell, which has less right than this program, may
+    // identify it but not impersonate it, and hands it no marshaller of its own, whose code
+    // would run here; no server is started as this program's user. Calls in go unchecked: a
+    // screen reader of the desktop's user asks the links' accessible objects.
+    CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
+                         RPC_C_IMP_LEVEL_IDENTIFY, nullptr,
+                         EOAC_NO_CUSTOM_MARSHAL | EOAC_DISABLE_AAA, nullptr);
     {
         CUninstallDlg welcome;
         m_exitCode = RunPageLoop<CProgressDlg, CCompleteDlg>(welcome);
