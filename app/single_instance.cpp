@@ -2,63 +2,145 @@
 
 #include <sddl.h>
 
-#include <string>
-
+#include "framework/file_in_place.h"
+#include "framework/linked_user.h"
+#include "framework/long_path.h"
 #include "framework/unique_handle.h"
 
 namespace {
 
-bool IsUninstallerProcess(DWORD processId) {
+// Whichever of SYSTEM and the administrators made an object, the other may use it. Made once,
+// for the process's life, as the objects it guards.
+SECURITY_ATTRIBUTES* AdministratorsOnly() {
+    static const PSECURITY_DESCRIPTOR descriptor = [] {
+        PSECURITY_DESCRIPTOR made = nullptr;
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;GA;;;SY)(A;;GA;;;BA)",
+                                                             SDDL_REVISION_1, &made, nullptr);
+        return made;
+    }();
+    static SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+    return &attributes;
+}
+
+// Never closed: the namespace lasts while a process of the family holds it open.
+HANDLE OpenInstanceNamespace(HANDLE boundary, DWORD& error) {
+    // Its last holder may close it between a refused creation and the opening: once more then.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (const HANDLE created =
+                CreatePrivateNamespaceW(AdministratorsOnly(), boundary, kInstanceNamespace))
+            return created;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            break;
+        if (const HANDLE opened = OpenPrivateNamespaceW(boundary, kInstanceNamespace))
+            return opened;
+        if (GetLastError() != ERROR_PATH_NOT_FOUND && GetLastError() != ERROR_NOT_FOUND)
+            break;
+    }
+    error = GetLastError();
+    return nullptr;
+}
+
+// The path of a program file where it truly lies; empty when it cannot be told.
+std::wstring FinalPathOf(const std::wstring& path) {
+    const UniqueFileHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            nullptr, OPEN_EXISTING, 0, nullptr));
+    return file ? FinalPath(file.Get()) : std::wstring();
+}
+
+std::wstring OwnProgramFile() {
+    wchar_t path[MAX_PATH * 2] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+    return length && length < std::size(path) ? FinalPathOf(path) : std::wstring();
+}
+
+// A process of this very program file that runs elevated or as SYSTEM: no user's look-alike.
+bool IsElevatedInstance(DWORD processId, const std::wstring& ownFile) {
     const UniqueKernelHandle process(
         OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
     wchar_t image[MAX_PATH * 2] = {};
     DWORD size = static_cast<DWORD>(std::size(image));
-    if (!process || !QueryFullProcessImageNameW(process.Get(), 0, image, &size))
+    HANDLE token = nullptr;
+    if (!process || !QueryFullProcessImageNameW(process.Get(), 0, image, &size) ||
+        !OpenProcessToken(process.Get(), TOKEN_QUERY, &token))
         return false;
-    const std::wstring path(image, size);
-    constexpr std::wstring_view name = L"\\Uninstall.exe";
-    return path.size() > name.size() &&
-           CompareStringOrdinal(path.c_str() + path.size() - name.size(),
-                                static_cast<int>(name.size()), name.data(),
-                                static_cast<int>(name.size()), TRUE) == CSTR_EQUAL;
+    const UniqueKernelHandle processToken(token);
+    const std::wstring file = FinalPathOf(std::wstring(image, size));
+    return !file.empty() && SameName(file, ownFile) && IsElevatedOrSystem(processToken.Get());
 }
 
-// The pages are dialogs titled "Uninstall"; the other instance has one visible at most.
-BOOL CALLBACK ShowIfPage(HWND window, LPARAM) {
+struct Search {
+    std::wstring ownFile;
+};
+
+// The pages are dialogs titled "Uninstall"; the other instance has one visible at most. Only
+// asynchronous calls reach the other process: a hung page does not hang this one.
+BOOL CALLBACK ShowIfPage(HWND window, LPARAM search) {
     wchar_t title[16] = {}, windowClass[16] = {};
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
     if (processId == GetCurrentProcessId() || !IsWindowVisible(window) ||
         !GetClassNameW(window, windowClass, 16) || wcscmp(windowClass, L"#32770") != 0 ||
         !GetWindowTextW(window, title, 16) || wcscmp(title, L"Uninstall") != 0 ||
-        !IsUninstallerProcess(processId))
+        !IsElevatedInstance(processId, reinterpret_cast<const Search*>(search)->ownFile))
         return TRUE;
     if (IsIconic(window))
-        ShowWindow(window, SW_RESTORE);
+        ShowWindowAsync(window, SW_RESTORE);
     // A message box of the page, if one is open, comes with it.
     SetForegroundWindow(GetLastActivePopup(window));
     return FALSE;
 }
 
+std::wstring MakeInstanceMutexName(DWORD& error) {
+    HANDLE boundary = CreateBoundaryDescriptorW(kInstanceNamespace, 0);
+    // Only out of memory on Windows; Wine has no private namespaces, and the global name
+    // stands in there.
+    if (!boundary)
+        return std::wstring(L"Global\\") + kInstanceNamespace + L"." + kInstanceMutexName;
+    BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof administrators;
+    HANDLE opened = nullptr;
+    if (!CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) ||
+        !AddSIDToBoundaryDescriptor(&boundary, administrators))
+        error = GetLastError();
+    else
+        opened = OpenInstanceNamespace(boundary, error);
+    DeleteBoundaryDescriptor(boundary);
+    return opened ? std::wstring(kInstanceNamespace) + L"\\" + kInstanceMutexName : std::wstring();
+}
+
 } // namespace
 
-bool TakeInstanceMutex() {
-    // Whichever of SYSTEM and the administrators made it, the other may wait on it.
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;GA;;;SY)(A;;GA;;;BA)",
-                                                         SDDL_REVISION_1, &descriptor, nullptr);
-    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+std::wstring InstanceMutexName(DWORD& error) {
+    static DWORD failure = ERROR_SUCCESS;
+    static const std::wstring name = MakeInstanceMutexName(failure);
+    error = failure;
+    return name;
+}
+
+InstanceLock TakeInstanceLock(DWORD& error) {
+    const std::wstring name = InstanceMutexName(error);
+    if (name.empty())
+        return InstanceLock::Unavailable;
     // Never closed: the system closes it when the process ends, also by a crash, and a
     // mutex whose owner ended so is abandoned, to be taken by the next waiter.
-    const HANDLE mutex = CreateMutexW(&attributes, FALSE, kInstanceMutexName);
-    LocalFree(descriptor);
-    // No handle: it exists and refuses us, so another holds it.
-    if (!mutex)
-        return false;
+    const HANDLE mutex = CreateMutexW(AdministratorsOnly(), FALSE, name.c_str());
+    // No handle: an object of another kind holds the name, or one we may not use.
+    if (!mutex) {
+        error = GetLastError();
+        return InstanceLock::Unavailable;
+    }
     const DWORD wait = WaitForSingleObject(mutex, 0);
-    return wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+    if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED)
+        return InstanceLock::Taken;
+    if (wait == WAIT_TIMEOUT)
+        return InstanceLock::HeldByAnother;
+    error = GetLastError();
+    return InstanceLock::Unavailable;
 }
 
 void ShowFirstInstance() {
-    EnumWindows(&ShowIfPage, 0);
+    const Search search{OwnProgramFile()};
+    if (!search.ownFile.empty())
+        EnumWindows(&ShowIfPage, reinterpret_cast<LPARAM>(&search));
 }

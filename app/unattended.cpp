@@ -91,7 +91,13 @@ std::wstring LogHeaderLine() {
            GetCommandLineW();
 }
 
-int RunUnattended(const CommandLine& commandLine, bool anotherRuns) {
+std::wstring InstanceLockFailure(DWORD error) {
+    return L"The lock that keeps a second Uninstall.exe out cannot be taken (error " +
+           std::to_wstring(error) + L").";
+}
+
+int RunUnattended(const CommandLine& commandLine, InstanceLock lock, DWORD lockError) {
+    const bool anotherRuns = lock == InstanceLock::HeldByAnother;
     RemovalLog log;
     if (!commandLine.logPath.empty()) {
         // The other run may be writing this very log: it is no reason to fail.
@@ -107,6 +113,10 @@ int RunUnattended(const CommandLine& commandLine, bool anotherRuns) {
     if (anotherRuns) {
         log.Line(L"Another Uninstall.exe is running.");
         return Finish(log, kExitRetryLater);
+    }
+    if (lock == InstanceLock::Unavailable) {
+        log.Line(InstanceLockFailure(lockError));
+        return Finish(log, kExitNoLock);
     }
     if (!commandLine.unknown.empty()) {
         const std::wstring text =

@@ -7,10 +7,16 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "app/single_instance.h"
 #include "removal/removal_outcome.h"
 
 // The log's first line: local date and time, the program's version, its command line.
 std::wstring LogHeaderLine();
 
-// anotherRuns: another Uninstall.exe holds the removal, and this run touches nothing.
-int RunUnattended(const CommandLine& commandLine, bool anotherRuns = false);
+// What keeps a run that could not take the lock out, for the log or a message box.
+std::wstring InstanceLockFailure(DWORD error);
+
+// Unless lock is Taken, this run touches nothing: another Uninstall.exe holds the removal, or
+// the lock could not be had (lockError tells why).
+int RunUnattended(const CommandLine& commandLine, InstanceLock lock = InstanceLock::Taken,
+                  DWORD lockError = ERROR_SUCCESS);

@@ -22,15 +22,21 @@ BOOL CUninstallApp::InitInstance() {
         return FALSE;
     }
     // Before anything is read: a second instance touches nothing.
-    const bool first = TakeInstanceMutex();
+    DWORD lockError = ERROR_SUCCESS;
+    const InstanceLock lock = TakeInstanceLock(lockError);
     if (commandLine.unattended) {
-        m_exitCode = RunUnattended(commandLine, !first);
+        m_exitCode = RunUnattended(commandLine, lock, lockError);
         return FALSE;
     }
-    if (!first) {
+    if (lock == InstanceLock::HeldByAnother)
         ShowFirstInstance();
-        return FALSE;
+    if (lock == InstanceLock::Unavailable) {
+        MessageBoxW(nullptr, InstanceLockFailure(lockError).c_str(), L"Uninstall",
+                    MB_OK | MB_ICONERROR);
+        m_exitCode = kExitNoLock;
     }
+    if (lock != InstanceLock::Taken)
+        return FALSE;
     if (!commandLine.logPath.empty()) {
         if (m_removalLog.Create(commandLine.logPath) != ERROR_SUCCESS) {
             MessageBoxW(

@@ -117,6 +117,9 @@ std::wstring ResultLine(int exitCode) {
     case kExitBadArgument:
         meaning = L"failure: an argument was not understood";
         break;
+    case kExitNoLock:
+        meaning = L"failure: the lock that keeps a second Uninstall.exe out cannot be taken";
+        break;
     }
     return L"Result: " + std::to_wstring(exitCode) + L" (" + meaning + L")";
 }

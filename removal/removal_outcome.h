@@ -18,6 +18,7 @@ enum UnattendedExitCode : int {
     kExitRetryLater = ERROR_INSTALL_ALREADY_RUNNING,       // 1618
     kExitBadConfiguration = ERROR_BAD_CONFIGURATION,       // 1610
     kExitRemovedAtRestart = ERROR_SUCCESS_REBOOT_REQUIRED, // 3010
+    kExitNoLock = ERROR_LOCK_FAILED,                       // 167
 };
 
 // The log's last line: the code and what it means.

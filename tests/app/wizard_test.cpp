@@ -463,9 +463,26 @@ TEST_F(Wizard, LeavesTheRemovalToTheFirstInstance) {
 TEST_F(Wizard, TakesOverTheMutexOfACrashedInstance) {
     ASSERT_TRUE(Start());
     // Kept past its holder's end: the mutex is then abandoned, not gone.
-    const UniqueKernelHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, kInstanceMutexName));
+    DWORD error = ERROR_SUCCESS;
+    const UniqueKernelHandle mutex(
+        OpenMutexW(SYNCHRONIZE, FALSE, InstanceMutexName(error).c_str()));
     ASSERT_TRUE(mutex);
     wizard.Reset();
     EXPECT_EQ(RunUnattended(), 0u);
     EXPECT_TRUE(in.Removed());
+}
+
+// The same program in another folder, a user's look-alike, is not the removal's to bring forward.
+TEST_F(Wizard, BringsNoOtherProgramsPageForward) {
+    const fs::path lookAlike = fs::temp_directory_path() / (L"look-alike " + kPid);
+    fs::create_directories(lookAlike);
+    fs::copy_file(UNINSTALL_EXE, lookAlike / L"Uninstall.exe");
+    wizard = Program(StartProcess(L"\"" + (lookAlike / L"Uninstall.exe").wstring() + L"\""));
+    ASSERT_NE(welcome = WaitForPage(IDC_VERSION), nullptr);
+    ShowWindow(welcome, SW_MINIMIZE);
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(welcome) != FALSE; }, 2000));
+    EXPECT_EQ(RunUnattended(L""), 0u);
+    EXPECT_FALSE(WaitUntil([&] { return !IsIconic(welcome); }, 1000));
+    wizard.Reset();
+    RemoveTree(lookAlike);
 }
