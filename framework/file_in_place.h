@@ -31,3 +31,9 @@ bool DeleteByHandle(HANDLE handle);
 // Null with error set otherwise.
 UniqueFileHandle CreateFileInPlace(const std::wstring& path, DWORD share, bool linkedUserToo,
                                    DWORD& error);
+
+// Opens path for writing, emptied, as a file that only SYSTEM and the Administrators own and may
+// write, where it truly lies (the same checks as above). A file already there is kept only when
+// it is such a file; any other is deleted and made anew, with an access list of SYSTEM and the
+// Administrators alone. Null with error set otherwise.
+UniqueFileHandle CreateAdministrationFile(const std::wstring& path, DWORD share, DWORD& error);

@@ -21,9 +21,10 @@ RemovalLog::~RemovalLog() {
 
 DWORD RemovalLog::Create(const std::wstring& path) {
     // Readable while it is written, so a deployment agent can follow a long run. The folder
-    // may be one any user can write to, C:\Windows\Temp among them.
+    // may be one any user can write to, C:\Windows\Temp among them: a file a user laid there
+    // first is replaced, so that no user can change the log later.
     DWORD error = ERROR_SUCCESS;
-    HANDLE file = CreateFileInPlace(path, FILE_SHARE_READ, false, error).Release();
+    HANDLE file = CreateAdministrationFile(path, FILE_SHARE_READ, error).Release();
     if (!file)
         return error;
     // Text mode: every "\n", the engine's diagnostics' included, ends a line as "\r\n".

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <share.h>
 
+#include <aclapi.h>
+
 #include "app/single_instance.h"
 #include "framework/unique_handle.h"
 #include "res/resource.h"
@@ -69,6 +71,21 @@ Strings FileLines(const fs::path& path) {
         lines.push_back(wide.substr(start, end - start));
     return lines;
 }
+// Whether the file's access list has an entry for the group.
+bool Names(const fs::path& file, WELL_KNOWN_SID_TYPE group) {
+    PACL list = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    GetNamedSecurityInfoW(file.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                          &list, nullptr, &descriptor);
+    bool named = false;
+    ACCESS_ALLOWED_ACE* entry = nullptr;
+    for (DWORD i = 0; list && i < list->AceCount; ++i)
+        named |= GetAce(list, i, reinterpret_cast<void**>(&entry)) &&
+                 IsWellKnownSid(&entry->SidStart, group);
+    LocalFree(descriptor);
+    return named;
+}
+
 // Presses and releases each key, as the keyboard would; true once the item has the focus,
 // within 2 s (at once without one).
 bool Type(std::initializer_list<WORD> keys, HWND focus = nullptr) {
@@ -485,4 +502,15 @@ TEST_F(Wizard, BringsNoOtherProgramsPageForward) {
     EXPECT_FALSE(WaitUntil([&] { return !IsIconic(welcome); }, 1000));
     wizard.Reset();
     RemoveTree(lookAlike);
+}
+
+// A user may lay a file where an administrator's log will be; it is made anew for administrators.
+TEST_F(Wizard, ReplacesALogFileAUserLaidFirst) {
+    std::ofstream(in.log) << "planted by a user\nResult: 0\n";
+    ASSERT_TRUE(Names(in.log, WinWorldSid)); // everybody may read it, as the folder has it
+    EXPECT_EQ(RunUnattended(), 0u);
+    const Strings lines = FileLines(in.log);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0].find(L"Corvina Uninstall"), 20u);
+    EXPECT_FALSE(Names(in.log, WinWorldSid) || Names(in.log, WinBuiltinUsersSid));
 }
