@@ -21,7 +21,7 @@ struct Survey {
 
     void Count(const std::wstring& path) {
         if (IsPending(pending, path))
-            ++found.atRestart;
+            found.atRestart.push_back(path);
         else
             found.stayed.push_back(path);
     }
@@ -117,17 +117,26 @@ std::wstring ResultLine(int exitCode) {
     case kExitBadArgument:
         meaning = L"failure: an argument was not understood";
         break;
+    case kExitCancelled:
+        meaning = L"cancelled: nothing was removed";
+        break;
+    case kExitRestartStarted:
+        meaning = L"success: the product was removed; the computer restarts now";
+        break;
     }
     return L"Result: " + std::to_wstring(exitCode) + L" (" + meaning + L")";
 }
 
-int LogOutcome(RemovalLog& log, const RemovalJob& job) {
-    const Leftovers left = LeftBehind(job);
+int ExitCodeOf(const Leftovers& left) {
+    return !left.stayed.empty()      ? kExitFailed
+           : !left.atRestart.empty() ? kExitRemovedAtRestart
+                                     : kExitRemoved;
+}
+
+int LogOutcome(RemovalLog& log, const Leftovers& left) {
     for (const std::wstring& thing : left.stayed)
         log.Line(L"Still there: " + thing);
-    const int exitCode = !left.stayed.empty() ? kExitFailed
-                         : left.atRestart     ? kExitRemovedAtRestart
-                                              : kExitRemoved;
+    const int exitCode = ExitCodeOf(left);
     log.Line(ResultLine(exitCode));
     return exitCode;
 }

@@ -112,6 +112,7 @@ struct RecordFile {
 // One installed product, as the family's installer leaves it, and witnesses beside it: on
 // 64-bit Windows also a namesake folder and key of some 64-bit program in the native views.
 struct Installation {
+    const PendingRenames pending; // the own file's and the folder's deletions, put back after
     std::wstring name = L"Corvina E2E " + kPid;
     fs::path product = kInstallerFiles / name, group = kCommonPrograms / name;
     fs::path namesake = NativeProgramFiles() / name;
@@ -152,12 +153,20 @@ struct Installation {
             lines.push_back(L"Delete file " + file + L"...");
         for (const auto& folder : {product, group})
             lines.push_back(L"Remove folder " + folder.wstring() + L"...");
-        lines.insert(lines.end(), {L"Unregistering uninstaller...", L"Done."});
+        lines.push_back(L"Unregistering uninstaller...");
+        if (!Exists(product / L"Uninstall.exe"))
+            lines.push_back(L"Removed at the next restart: " + OwnFile().wstring());
+        lines.push_back(L"Done.");
         return lines;
     }
+    // The uninstaller, renamed in its folder once it removed the product.
+    fs::path OwnFile() const { return product / Entries(product).at(0); }
+    // Nothing stays but the uninstaller's file, renamed, which goes with the folder at the
+    // next restart.
     bool Removed() const {
         return std::none_of(logged.begin(), logged.end(), [](auto& f) { return Exists(f); }) &&
-               Entries(product) == Strings{L"Uninstall.exe"} && !Exists(group) &&
+               Entries(product).size() == 1 && !Exists(product / L"Uninstall.exe") &&
+               pending.Has(OwnFile()) && pending.Has(product) && !Exists(group) &&
                !ProductKeyExists();
     }
     bool Untouched() const {
@@ -410,6 +419,8 @@ TEST_F(Wizard, NamesWhatStayedUnattended) {
     const PendingRenames pending;
     for (const bool withTemporary : {false, true}) {
         SCOPED_TRACE(withTemporary);
+        fs::copy_file(UNINSTALL_EXE, in.product / L"Uninstall.exe",
+                      fs::copy_options::skip_existing);
         Touch(temporary);
         WriteInstallLog((in.product / L"Install.log").wstring(),
                         {held[0], in.logged[1], held[1], (in.terminal / L"experts").wstring()});
@@ -468,4 +479,13 @@ TEST_F(Wizard, TakesOverTheMutexOfACrashedInstance) {
     wizard.Reset();
     EXPECT_EQ(RunUnattended(), 0u);
     EXPECT_TRUE(in.Removed());
+}
+
+// The renamed uninstaller and its folder go at the next restart (Removed says so); a new
+// Uninstall.exe that a reinstall lays there meanwhile is not touched.
+TEST_F(Wizard, LeavesNoFolderBehindButSparesAReinstall) {
+    EXPECT_EQ(RunUnattended(), 0u);
+    ASSERT_TRUE(in.Removed());
+    fs::copy_file(UNINSTALL_EXE, in.product / L"Uninstall.exe");
+    EXPECT_FALSE(in.pending.Has(in.product / L"Uninstall.exe"));
 }
