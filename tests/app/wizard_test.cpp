@@ -196,6 +196,11 @@ class Wizard : public ::testing::Test {
         WaitUntil([&] { return RemovalEnded(progress); }, 30000);
         return progress;
     }
+    // On through the removal to the last page.
+    HWND GoToCompletion() {
+        Press(GoToProgress(), IDOK);
+        return WaitForPage(IDC_COMPLETE_TEXT);
+    }
     // Starts the installed uninstaller; true when its welcome page came.
     bool Start(const std::wstring& arguments = {}) {
         wizard = Program(StartProcess(Command(arguments)));
@@ -317,7 +322,7 @@ TEST_F(Wizard, LeavingTheWelcomePageRemovesNothing) {
         SCOPED_TRACE(message); // Cancel clicked, Escape, the Close box
         ASSERT_TRUE(Start());
         PostMessageW(message == BM_CLICK ? GetDlgItem(welcome, IDCANCEL) : welcome, message, id, 0);
-        EXPECT_EQ(ExitCode(), 0u);
+        EXPECT_EQ(ExitCode(), 1602u); // cancelled by the user
         EXPECT_TRUE(in.Untouched());
     }
 }
@@ -479,6 +484,44 @@ TEST_F(Wizard, TakesOverTheMutexOfACrashedInstance) {
     wizard.Reset();
     EXPECT_EQ(RunUnattended(), 0u);
     EXPECT_TRUE(in.Removed());
+}
+
+// A product file held open goes at the next restart: the last page names it and leaves the
+// restart to the user, with "later" chosen.
+TEST_F(Wizard, NamesWhatTheRestartDeletesAndLetsTheUserChooseWhen) {
+    const fs::path held = in.product / L"Presets\\default.set";
+    const UniqueFileHandle open(Hold(held));
+    ASSERT_TRUE(Start());
+    HWND complete = GoToCompletion();
+    ASSERT_NE(complete, nullptr);
+    EXPECT_NE(ItemText(complete, IDC_COMPLETE_TEXT).find(in.name), std::wstring::npos);
+    EXPECT_EQ(ListLines(GetDlgItem(complete, IDC_LEFT_LIST)),
+              (Strings{held.wstring(), held.parent_path().wstring()}));
+    EXPECT_EQ(SendDlgItemMessageW(complete, IDC_RESTART_LATER, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendDlgItemMessageW(complete, IDC_RESTART_NOW, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    Press(complete, IDCANCEL);
+    EXPECT_EQ(ExitCode(), 3010u);
+}
+
+// A logged file held open outside Program Files stays: the last page says so, names it and
+// the log, and the uninstaller keeps its own file.
+TEST_F(Wizard, NamesWhatStayedAndTheLogOnTheLastPage) {
+    const fs::path held = fs::temp_directory_path() / (L"E2E held " + kPid);
+    Touch(held);
+    WriteInstallLog((in.product / L"Install.log").wstring(), {held.wstring()});
+    UniqueFileHandle open(Hold(held));
+    ASSERT_TRUE(Start(L"/LOG=\"" + in.log.wstring() + L"\""));
+    HWND complete = GoToCompletion();
+    ASSERT_NE(complete, nullptr);
+    EXPECT_EQ(ItemText(complete, IDC_TITLE).find(L"Complete"), std::wstring::npos);
+    EXPECT_EQ(ListLines(GetDlgItem(complete, IDC_LEFT_LIST)), Strings{held.wstring()});
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(complete, IDC_LOG_PATH)));
+    EXPECT_EQ(ItemText(complete, IDC_LOG_PATH), in.log.wstring());
+    Press(complete, IDCANCEL);
+    EXPECT_EQ(ExitCode(), 1603u);
+    EXPECT_TRUE(Exists(in.product / L"Uninstall.exe"));
+    open.Reset();
+    DeleteFileW(held.c_str());
 }
 
 // The renamed uninstaller and its folder go at the next restart (Removed says so); a new
