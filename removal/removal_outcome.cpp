@@ -20,6 +20,11 @@ struct Survey {
     Leftovers found;
 
     void Count(const std::wstring& path) {
+        // A logged file in the product folder is met twice: by the log and by the walk.
+        for (const auto* seen : {&found.stayed, &found.atRestart})
+            for (const std::wstring& other : *seen)
+                if (SameName(other, path))
+                    return;
         if (IsPending(pending, path))
             found.atRestart.push_back(path);
         else
