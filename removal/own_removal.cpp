@@ -76,7 +76,8 @@ std::wstring RemoveOwnFileAtRestart(const std::wstring& productFolder) {
     // Files go before the folders that hold them, in the order asked.
     const std::wstring scheduled = DeleteAtRestartByHandle(own.Get());
     if (scheduled.empty()) {
-        RenameInFolder(own.Get(), L"Uninstall.exe"); // the system keeps no list: all as it was
+        // Nothing is due at the restart: the folder keeps its Uninstall.exe as before.
+        RenameInFolder(own.Get(), L"Uninstall.exe");
         return {};
     }
     DeleteAtRestartByHandle(folder.Get());
