@@ -84,6 +84,9 @@ BOOL CUninstallApp::InitInstance() {
     // No test starts it: under Wine a restart would end every program of the prefix.
     if (m_exitCode == kExitRestartStarted && !RestartComputer())
         m_exitCode = kExitRemovedAtRestart;
+    // The removal's result line stands in the log already; these two tell how the wizard ended.
+    if (m_exitCode == kExitCancelled || m_exitCode == kExitRestartStarted)
+        m_removalLog.Line(ResultLine(m_exitCode));
     if (SUCCEEDED(com))
         CoUninitialize();
     return FALSE;
