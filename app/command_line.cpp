@@ -65,7 +65,11 @@ std::wstring UsageText() {
            L"        try again later\r\n"
            L"  3010  removed; files in use are deleted at the next restart\r\n"
            L"  87    an argument was not understood: nothing was removed\r\n"
-           L"  82    the log file could not be created: nothing was removed\r\n";
+           L"  82    the log file could not be created: nothing was removed\r\n"
+           L"\r\n"
+           L"The wizard ends 0, 3010 or 1603 after a removal, as above, and also:\r\n"
+           L"  1641  removed; the computer restarts now, as chosen on the last page\r\n"
+           L"  1602  cancelled before the removal: nothing was removed\r\n";
 }
 
 void WriteToParentConsole(DWORD standardHandle, const std::wstring& text) {

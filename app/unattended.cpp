@@ -11,6 +11,7 @@
 #include "removal/removal_engine.h"
 #include "removal/removal_log.h"
 #include "removal/removal_outcome.h"
+#include "removal/removal_run.h"
 
 namespace {
 
@@ -30,11 +31,9 @@ class LoggedMessages : public NtdllEntryPointProvider {
 class LoggedProgress : public RemovalProgress {
   public:
     explicit LoggedProgress(RemovalLog& log) : m_log(log) {}
-    void EnableNext(bool) override {}
     void ClearList() override {}
     void AddLine(const std::wstring& line) override { m_log.Line(line); }
     void StepProgress() override {}
-    void SetStatusText(const std::wstring&) override {}
 
   private:
     RemovalLog& m_log;
@@ -144,6 +143,5 @@ int RunUnattended(const CommandLine& commandLine, InstanceLock lock, DWORD lockE
     ReadInstallLog(*record, registration.productDir);
     const RemovalJob job{*record, registration.productDir, registration.menuGroup, registry};
     LoggedProgress progress(log);
-    RunRemoval(job, progress, DiagnosticsStream(&log));
-    return LogOutcome(log, job);
+    return LogOutcome(log, RemoveProduct(job, progress, DiagnosticsStream(&log)));
 }

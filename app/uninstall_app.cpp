@@ -9,7 +9,30 @@
 #include "app/unattended.h"
 #include "app/uninstall_dlg.h"
 #include "controls/complete_dlg.h"
+#include "framework/unique_handle.h"
 #include "removal/progress_dlg.h"
+#include "removal/removal_outcome.h"
+
+namespace {
+
+// A planned restart for an application's installation, as the user chose on the last page.
+// The shutdown right is held by administrators but off until enabled.
+bool RestartComputer() {
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &raw))
+        return false;
+    const UniqueKernelHandle token(raw);
+    TOKEN_PRIVILEGES shutdown{1, {{{0, 0}, SE_PRIVILEGE_ENABLED}}};
+    if (!LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &shutdown.Privileges[0].Luid) ||
+        !AdjustTokenPrivileges(token.Get(), FALSE, &shutdown, 0, nullptr, nullptr) ||
+        GetLastError() != ERROR_SUCCESS)
+        return false;
+    return ExitWindowsEx(EWX_REBOOT, SHTDN_REASON_MAJOR_APPLICATION |
+                                         SHTDN_REASON_MINOR_INSTALLATION |
+                                         SHTDN_REASON_FLAG_PLANNED) != FALSE;
+}
+
+} // namespace
 
 CUninstallApp::CUninstallApp() = default;
 
@@ -47,6 +70,7 @@ BOOL CUninstallApp::InitInstance() {
             return FALSE;
         }
         m_removalLog.Line(LogHeaderLine());
+        m_logPath = commandLine.logPath;
     }
 
     // The progress bar's class among others; size 8 is the structure's own size.
@@ -70,6 +94,12 @@ BOOL CUninstallApp::InitInstance() {
         CUninstallDlg welcome;
         m_exitCode = RunPageLoop<CProgressDlg, CCompleteDlg>(welcome);
     }
+    // No test starts it: under Wine a restart would end every program of the prefix.
+    if (m_exitCode == kExitRestartStarted && !RestartComputer())
+        m_exitCode = kExitRemovedAtRestart;
+    // The removal's result line stands in the log already; these two tell how the wizard ended.
+    if (m_exitCode == kExitCancelled || m_exitCode == kExitRestartStarted)
+        m_removalLog.Line(ResultLine(m_exitCode));
     if (SUCCEEDED(com))
         CoUninitialize();
     return FALSE;

@@ -17,4 +17,5 @@ class CUninstallApp : public CWinApp {
     std::wstring m_menuGroup;
     // Open when /LOG named a file: the progress page writes the removal into it.
     RemovalLog m_removalLog;
+    std::wstring m_logPath;
 };

@@ -41,9 +41,12 @@ HBRUSH CWizardPage::OnCtlColor(HDC dc, HWND control, UINT ctlColor) {
 
 WizardStores AppStores() {
     static std::wstring noDir, noGroup;
+    static const std::wstring noLog;
     // The one application object of the program is a CUninstallApp.
-    if (auto* app = static_cast<CUninstallApp*>(AfxGetApp()))
+    if (auto* app = static_cast<CUninstallApp*>(AfxGetApp())) {
+        const bool logged = app->m_removalLog.IsOpen();
         return {g_productName, app->m_productDir, app->m_menuGroup,
-                app->m_removalLog.IsOpen() ? &app->m_removalLog : nullptr};
-    return {g_productName, noDir, noGroup, nullptr};
+                logged ? &app->m_removalLog : nullptr, logged ? app->m_logPath : noLog};
+    }
+    return {g_productName, noDir, noGroup, nullptr, noLog};
 }

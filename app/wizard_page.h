@@ -40,8 +40,9 @@ struct WizardStores {
     std::wstring& productName;
     std::wstring& productDir;
     std::wstring& menuGroup;
-    // The log /LOG named, or null.
+    // The log /LOG named, or null, and its path as given.
     RemovalLog* removalLog;
+    const std::wstring& logPath;
 };
 
 // The application's stores. Without the application object (a page shown on its own) the

@@ -20,11 +20,9 @@ constexpr int kFilesPerFolder = 20;
 
 // Progress that goes nowhere: the benchmark is about the deletions.
 struct SilentProgress : RemovalProgress {
-    void EnableNext(bool) override {}
     void ClearList() override {}
     void AddLine(const std::wstring&) override {}
     void StepProgress() override {}
-    void SetStatusText(const std::wstring&) override {}
 };
 
 void WriteFile(const std::wstring& path) {

@@ -1,14 +1,21 @@
-// CCompleteDlg: the last page. It names the removed product and offers Finish.
+// CCompleteDlg: the last page. It names the removed product and what the removal left: files
+// the next restart deletes, with the choice to restart now, or what stayed.
 #pragma once
 
 #include "app/wizard_page.h"
+#include "framework/controls.h"
+#include "removal/removal_outcome.h"
 
 #include <string>
 
 class CCompleteDlg : public CWizardPage {
   public:
-    CCompleteDlg();
+    // logPath: the /LOG file the page names when something stayed, if any.
+    explicit CCompleteDlg(Leftovers outcome = {}, std::wstring logPath = AppStores().logPath);
     ~CCompleteDlg() override;
+
+    // True when the page ended with "Restart now" chosen.
+    bool RestartChosen() const { return m_restartChosen; }
 
   protected:
     BOOL OnInitDialog() override;
@@ -16,7 +23,14 @@ class CCompleteDlg : public CWizardPage {
     bool OnCommand(UINT id, UINT notifyCode) override;
 
   private:
+    void ShowItems(std::initializer_list<int> ids) const;
+
+    Leftovers m_outcome;
+    std::wstring m_title;
     std::wstring m_text;
+    std::wstring m_logPath;
+    CListBox m_left;
+    bool m_restartChosen = false;
 };
 
 // Item 1014's sentence for a product name; the template's own text when the name is empty.

@@ -1,5 +1,10 @@
 #include "framework/controls.h"
 
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cstring>
+
 CToolTipCtrl::~CToolTipCtrl() {
     CToolTipCtrl::DestroyWindow(); // a destructor calls its own class's anyway: say so
 }
@@ -42,4 +47,107 @@ void CToolTipCtrl::UpdateTipText(const std::wstring& text, CWnd* wnd, UINT_PTR i
 void CToolTipCtrl::RelayEvent(MSG* msg) const {
     if (m_hWnd)
         SendMessage(TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
+}
+
+SIZE MeasureText(HWND control, std::wstring_view text) {
+    SIZE extent{};
+    const HDC dc = GetDC(control);
+    if (!dc)
+        return extent;
+    const auto font = reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
+    const HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
+    GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &extent);
+    if (previous)
+        SelectObject(dc, previous);
+    ReleaseDC(control, dc);
+    return extent;
+}
+
+namespace {
+
+// The command of the list's context menu; any id but 0, which TrackPopupMenu gives for none.
+constexpr UINT kCopyAllLines = 1;
+// What Ctrl+C types.
+constexpr WPARAM kCtrlC = 3;
+
+} // namespace
+
+int CListBox::AddString(const std::wstring& text) const {
+    const auto index =
+        static_cast<int>(SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+    // The list draws a line a few pixels in from its edge: a blank's width keeps its end clear.
+    const LONG width = MeasureText(m_hWnd, text + L" ").cx;
+    if (width > static_cast<LONG>(SendMessage(LB_GETHORIZONTALEXTENT)))
+        SendMessage(LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(width));
+    return index;
+}
+
+std::wstring CListBox::AllLines() const {
+    std::wstring text;
+    const auto count = static_cast<int>(SendMessage(LB_GETCOUNT));
+    for (int i = 0; i < count; ++i) {
+        const auto length = static_cast<int>(SendMessage(LB_GETTEXTLEN, static_cast<WPARAM>(i)));
+        if (length < 0)
+            continue;
+        std::wstring line(static_cast<size_t>(length) + 1, L'\0');
+        line.resize(static_cast<size_t>(
+            std::max<LRESULT>(0, SendMessage(LB_GETTEXT, static_cast<WPARAM>(i),
+                                             reinterpret_cast<LPARAM>(line.data())))));
+        text += line + L"\r\n";
+    }
+    return text;
+}
+
+bool CListBox::CopyAllLines() const {
+    const std::wstring text = AllLines();
+    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (!memory)
+        return false;
+    if (void* to = GlobalLock(memory)) {
+        memcpy(to, text.c_str(), bytes);
+        GlobalUnlock(memory);
+    }
+    if (!OpenClipboard(m_hWnd)) {
+        GlobalFree(memory);
+        return false;
+    }
+    EmptyClipboard();
+    // The clipboard owns the memory once it took it.
+    const bool copied = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    CloseClipboard();
+    if (!copied)
+        GlobalFree(memory);
+    return copied;
+}
+
+void CListBox::ShowContextMenu(LPARAM at) const {
+    POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    // From the keyboard (Shift+F10, the menu key) the menu opens at the list's corner.
+    if (at == -1) {
+        point = {0, 0};
+        ClientToScreen(m_hWnd, &point);
+    }
+    const HMENU menu = CreatePopupMenu();
+    if (!menu)
+        return;
+    AppendMenuW(menu, MF_STRING, kCopyAllLines, L"&Copy all lines\tCtrl+C");
+    const UINT chosen =
+        static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
+                                         point.x, point.y, 0, m_hWnd, nullptr));
+    DestroyMenu(menu);
+    if (chosen == kCopyAllLines)
+        CopyAllLines();
+}
+
+LRESULT CListBox::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_CONTEXTMENU) {
+        ShowContextMenu(lp);
+        return 0;
+    }
+    if (msg == WM_CHAR && wp == kCtrlC) {
+        CopyAllLines();
+        return 0;
+    }
+    return CWnd::WindowProc(msg, wp, lp);
 }

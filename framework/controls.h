@@ -5,18 +5,30 @@
 
 #include <commctrl.h>
 #include <string>
+#include <string_view>
+
+// The extent of text in the font control draws with (WM_GETFONT).
+SIZE MeasureText(HWND control, std::wstring_view text);
 
 // CStatic: a static text item.
 class CStatic : public CWnd {};
 
-// CListBox: an unsorted list of text lines.
+// CListBox: an unsorted list of text lines that can be read whole: it scrolls as far as its
+// widest line, and "Copy all lines" in its context menu or Ctrl+C puts every line on the
+// clipboard.
 class CListBox : public CWnd {
   public:
-    int AddString(const std::wstring& text) const {
-        return static_cast<int>(
-            SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
-    }
+    int AddString(const std::wstring& text) const;
     void ResetContent() const { SendMessage(LB_RESETCONTENT); }
+    // Every line, each ended with CR LF.
+    std::wstring AllLines() const;
+    bool CopyAllLines() const;
+
+  protected:
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+  private:
+    void ShowContextMenu(LPARAM at) const;
 };
 
 // CProgressCtrl: a progress bar.

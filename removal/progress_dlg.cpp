@@ -4,6 +4,13 @@
 #include "removal/removal_outcome.h"
 #include "res/resource.h"
 
+namespace {
+
+// The worker's one message: the removal and the survey are done.
+constexpr UINT kRemovalEnded = WM_APP + 1;
+
+} // namespace
+
 CProgressDlg::CProgressDlg() : CWizardPage(IDD_PROGRESS, {16, FW_SEMIBOLD}) {}
 
 CProgressDlg::~CProgressDlg() {
@@ -18,28 +25,45 @@ void CProgressDlg::DoDataExchange(CDataExchange* dx) {
 
 BOOL CProgressDlg::OnInitDialog() {
     CWizardPage::OnInitDialog();
+    EnableWindow(GetDlgItem(IDOK), FALSE);
     const WizardStores stores = AppStores();
     ReadInstallLog(m_log, stores.productDir);
     m_progress.SetStep(1);
     m_progress.SetRange(0, static_cast<short>(LOWORD(LoggedEntryCount(m_log))));
     m_removalLog = stores.removalLog;
     m_run.emplace(RemovalRun{RemovalJob{m_log, stores.productDir, stores.menuGroup, m_registry},
-                             this, DiagnosticsStream(m_removalLog)});
+                             this,
+                             DiagnosticsStream(m_removalLog),
+                             m_hWnd,
+                             kRemovalEnded,
+                             {}});
     m_worker = AfxBeginThread(&RemovalWorker, &*m_run);
+    // Without a thread the page's own does the removal: what the user asked for still happens.
     if (!m_worker)
-        m_finished = true; // nothing runs, so nothing must hold the page
+        RemovalWorker(&*m_run);
     return TRUE;
 }
 
-void CProgressDlg::EnableNext(bool enable) {
-    // The last step of the worker: from here on the page may end.
-    if (enable) {
-        // Complete before the user can go on.
-        if (m_removalLog)
-            LogOutcome(*m_removalLog, m_run->job);
-        m_finished = true;
-    }
-    EnableWindow(GetDlgItem(IDOK), enable);
+const Leftovers& CProgressDlg::Outcome() const {
+    static const Leftovers none;
+    return m_run ? m_run->outcome : none;
+}
+
+bool CProgressDlg::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+    if (msg != kRemovalEnded)
+        return false;
+    OnRemovalEnded();
+    result = 0;
+    return true;
+}
+
+void CProgressDlg::OnRemovalEnded() {
+    // Complete before the user can go on.
+    if (m_removalLog)
+        LogOutcome(*m_removalLog, m_run->outcome);
+    m_finished = true;
+    ::SetWindowTextW(GetDlgItem(IDC_STATUS), L"Please click the next button.");
+    EnableWindow(GetDlgItem(IDOK), TRUE);
 }
 
 void CProgressDlg::ClearList() {
@@ -56,13 +80,9 @@ void CProgressDlg::StepProgress() {
     m_progress.StepIt();
 }
 
-void CProgressDlg::SetStatusText(const std::wstring& text) {
-    ::SetWindowTextW(GetDlgItem(IDC_STATUS), text.c_str());
-}
-
 bool CProgressDlg::OnCommand(UINT id, UINT notifyCode) {
     if (id == IDOK || id == IDCANCEL || id == IDC_PREV) {
-        // Next before the worker disabled it, Escape, or a scripted click: all wait.
+        // Escape, the Close box or a scripted click: all wait for the removal's end.
         if (!m_finished)
             return true;
         if (id == IDC_PREV) {

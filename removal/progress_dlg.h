@@ -8,10 +8,9 @@
 #include "framework/unique_handle.h"
 #include "ntregistry/nt_registry.h"
 #include "removal/install_log.h"
-#include "removal/removal_engine.h"
 #include "removal/removal_log.h"
+#include "removal/removal_run.h"
 
-#include <atomic>
 #include <optional>
 #include <string>
 
@@ -22,25 +21,30 @@ class CProgressDlg : public CWizardPage, public RemovalProgress {
     ~CProgressDlg() override;
 
     // The engine's view of the page, called from the worker thread.
-    void EnableNext(bool enable) override;
     void ClearList() override;
     void AddLine(const std::wstring& line) override;
     void StepProgress() override;
-    void SetStatusText(const std::wstring& text) override;
+
+    // What the removal left; read once the page has ended.
+    const Leftovers& Outcome() const;
+    int ExitCode() const { return ExitCodeOf(Outcome()); }
 
   protected:
     void DoDataExchange(CDataExchange* dx) override;
     BOOL OnInitDialog() override;
     bool OnCommand(UINT id, UINT notifyCode) override;
     void OnClose() override;
+    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
   private:
+    void OnRemovalEnded();
+
     InstallLogRecord m_log{};
     CProgressCtrl m_progress;
     CListBox m_list;
     CNtRegistry m_registry;
     UniqueKernelHandle m_worker;
-    std::optional<RemovalRun> m_run; // what the worker reads
+    std::optional<RemovalRun> m_run; // what the worker reads and, at its end, writes
     RemovalLog* m_removalLog = nullptr;
-    std::atomic<bool> m_finished{false};
+    bool m_finished = false;
 };

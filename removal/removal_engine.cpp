@@ -247,7 +247,6 @@ BOOL UnregisterProduct(CNtRegistry& registry) {
 }
 
 void RunRemoval(const RemovalJob& job, RemovalProgress& progress, FILE* diagnostics) {
-    progress.EnableNext(false);
     progress.ClearList();
     const int count = LoggedEntryCount(job.log);
     for (int i = 0; i < count; ++i) {
@@ -261,13 +260,4 @@ void RunRemoval(const RemovalJob& job, RemovalProgress& progress, FILE* diagnost
     RemoveShortcutGroup(job, progress, diagnostics);
     UnregisterProduct(job.registry);
     progress.AddLine(L"Unregistering uninstaller...");
-    progress.AddLine(L"Done.");
-    progress.SetStatusText(L"Please click the next button.");
-    progress.EnableNext(true);
-}
-
-DWORD WINAPI RemovalWorker(LPVOID run) {
-    const RemovalRun& removal = *static_cast<const RemovalRun*>(run);
-    RunRemoval(removal.job, *removal.progress, removal.diagnostics);
-    return 0;
 }

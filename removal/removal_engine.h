@@ -20,28 +20,17 @@ struct RemovalJob {
 };
 
 // Where the engine reports each step (the progress page implements it with synchronous messages;
-// an unattended run will write lines to a log file instead).
+// an unattended run writes lines to a log file instead).
 class RemovalProgress {
   public:
     virtual ~RemovalProgress() = default;
-    virtual void EnableNext(bool enable) = 0;
     virtual void ClearList() = 0;
     virtual void AddLine(const std::wstring& line) = 0;
     virtual void StepProgress() = 0;
-    virtual void SetStatusText(const std::wstring& text) = 0;
 };
 
-// A removal handed to a worker thread; it and all it refers to must outlive the thread.
-struct RemovalRun {
-    RemovalJob job;
-    RemovalProgress* progress;
-    FILE* diagnostics = stdout;
-};
-
-// Thread procedure: run is the RemovalRun*.
-DWORD WINAPI RemovalWorker(LPVOID run);
-
-// The whole removal on the calling thread; diagnostics go to the given stream.
+// The removal's steps on the calling thread, up to the registration's; diagnostics go to the
+// given stream.
 void RunRemoval(const RemovalJob& job, RemovalProgress& progress, FILE* diagnostics = stdout);
 
 // True for a file the removal spares in the product folder (its path ends in "Uninstall.exe").

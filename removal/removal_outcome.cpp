@@ -20,8 +20,13 @@ struct Survey {
     Leftovers found;
 
     void Count(const std::wstring& path) {
+        // A logged file in the product folder is met twice: by the log and by the walk.
+        for (const auto* seen : {&found.stayed, &found.atRestart})
+            for (const std::wstring& other : *seen)
+                if (SameName(other, path))
+                    return;
         if (IsPending(pending, path))
-            ++found.atRestart;
+            found.atRestart.push_back(path);
         else
             found.stayed.push_back(path);
     }
@@ -120,17 +125,26 @@ std::wstring ResultLine(int exitCode) {
     case kExitNoLock:
         meaning = L"failure: the lock that keeps a second Uninstall.exe out cannot be taken";
         break;
+    case kExitCancelled:
+        meaning = L"cancelled: nothing was removed";
+        break;
+    case kExitRestartStarted:
+        meaning = L"success: the product was removed; the computer restarts now";
+        break;
     }
     return L"Result: " + std::to_wstring(exitCode) + L" (" + meaning + L")";
 }
 
-int LogOutcome(RemovalLog& log, const RemovalJob& job) {
-    const Leftovers left = LeftBehind(job);
+int ExitCodeOf(const Leftovers& left) {
+    return !left.stayed.empty()      ? kExitFailed
+           : !left.atRestart.empty() ? kExitRemovedAtRestart
+                                     : kExitRemoved;
+}
+
+int LogOutcome(RemovalLog& log, const Leftovers& left) {
     for (const std::wstring& thing : left.stayed)
         log.Line(L"Still there: " + thing);
-    const int exitCode = !left.stayed.empty() ? kExitFailed
-                         : left.atRestart     ? kExitRemovedAtRestart
-                                              : kExitRemoved;
+    const int exitCode = ExitCodeOf(left);
     log.Line(ResultLine(exitCode));
     return exitCode;
 }

@@ -19,6 +19,8 @@ enum UnattendedExitCode : int {
     kExitBadConfiguration = ERROR_BAD_CONFIGURATION,       // 1610
     kExitRemovedAtRestart = ERROR_SUCCESS_REBOOT_REQUIRED, // 3010
     kExitNoLock = ERROR_LOCK_FAILED,                       // 167
+    kExitCancelled = ERROR_INSTALL_USEREXIT,               // 1602, the wizard only
+    kExitRestartStarted = ERROR_SUCCESS_REBOOT_INITIATED,  // 1641, the wizard only
 };
 
 // The log's last line: the code and what it means.
@@ -26,7 +28,7 @@ std::wstring ResultLine(int exitCode);
 
 struct Leftovers {
     std::vector<std::wstring> stayed;
-    int atRestart = 0; // things the system deletes at the next restart
+    std::vector<std::wstring> atRestart; // what the system deletes at the next restart
 };
 
 // One line per thing that stayed: a logged file (not a folder) still present, anything in the
@@ -35,5 +37,8 @@ struct Leftovers {
 // deletion at the next restart is counted apart. No lines when the product is gone.
 Leftovers LeftBehind(const RemovalJob& job);
 
+// 0, 3010 or 1603, as the deployment engines read them.
+int ExitCodeOf(const Leftovers& left);
+
 // Writes a line for each thing that stayed and the result line; returns the result's code.
-int LogOutcome(RemovalLog& log, const RemovalJob& job);
+int LogOutcome(RemovalLog& log, const Leftovers& left);

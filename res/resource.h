@@ -22,4 +22,10 @@
 // No code uses the note; an id of its own keeps it out of the welcome page's text font.
 #define IDC_NOTE 1013
 #define IDC_COMPLETE_TEXT 1014
+#define IDC_FINISH_NOTE 1015
+#define IDC_LEFT_LIST 1016
+#define IDC_RESTART_NOW 1017
+#define IDC_RESTART_LATER 1018
+#define IDC_LOG_LABEL 1019
+#define IDC_LOG_PATH 1020
 #define IDC_VERSION 1022

@@ -4,6 +4,8 @@
 # Files (x86), the 32-bit registry view), and starts the uninstaller on it. Without a
 # display the wizard runs under Xvfb, is driven through to the end, and each page's
 # screenshot is saved. Arguments, such as /S, are handed to the uninstaller instead.
+# DEMO_CASE=restart holds a product file open, so that a restart finishes the removal;
+# DEMO_CASE=stayed makes one read-only, so that it stays, and writes a removal log.
 set -eu
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -21,7 +23,7 @@ else
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
     echo "Showing the 64-bit build of Uninstall.exe: this host runs no 32-bit code."
 fi
-cmake --build "$build" -j "$(nproc)" --target Uninstall make-install-log make-shortcut
+cmake --build "$build" -j "$(nproc)" --target Uninstall make-install-log make-shortcut hold-file
 build=$(cd "$build" && pwd)
 
 prefix="$build/demo-prefix"
@@ -104,7 +106,15 @@ xvfb=$!
 trap 'kill $xvfb 2>/dev/null' EXIT
 read -r -t 20 number <&3
 export DISPLAY=:$number
-run "$uninstaller" &
+case ${DEMO_CASE:-} in
+    restart) run "$build/tools/hold-file.exe" "$pf\\$product\\Trend Navigator.chm" 120 & ;;
+    stayed) run cmd /c attrib +r "$pf\\$product\\Presets\\scalping.set" ;;
+esac
+if [ "${DEMO_CASE:-}" = stayed ]; then
+    run "$uninstaller" '/LOG=C:\Windows\Temp\Corvina-uninstall.log' &
+else
+    run "$uninstaller" &
+fi
 wizard=$!
 page=
 # Waits for the next page's window, photographs it as demo-NAME.png and presses KEY.
@@ -122,7 +132,8 @@ next_page() {
     /usr/bin/import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "$build/demo-$1.png"
     xdotool windowfocus --sync "$page" key "$2"
 }
-next_page welcome Return 2 && next_page progress Return 5 && next_page complete Escape 2 || true
+next_page welcome Return 2 && next_page progress Return 5 &&
+    next_page "complete${DEMO_CASE:+-$DEMO_CASE}" Escape 2 || true
 wait $wizard 2>/dev/null || true
 WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
 echo "No display: the wizard ran under Xvfb; its pages are in $build/demo-*.png"
@@ -132,4 +143,9 @@ if [ -e "$product_dir/Install.log" ] || [ -e "$group_dir" ] ||
     echo "The demo installation is still there."
     exit 1
 fi
-echo "The demo installation was removed; the product folder keeps: $(ls "$product_dir")"
+if [ -d "$product_dir" ]; then
+    echo "The demo installation was removed; the product folder keeps: $(ls "$product_dir")"
+else
+    # Each new wineserver is a restart to the prefix: the deletions due then are done.
+    echo "The demo installation was removed, and with Wine's next start its product folder."
+fi

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/banner.h"
+#include "app/page_loop.h"
 #include "app/process_list.h"
 #include "app/uninstall_dlg.h"
 #include "res/resource.h"
@@ -126,32 +127,152 @@ TEST(Dpi, FontsAndPageSizeFollowTheDisplay) {
     EXPECT_EQ(client.bottom, template_.bottom);
 }
 
-// The welcome page's labels and links: each shows its whole text, in the font it is drawn
-// with, and none covers another.
-TEST(Dpi, EveryLabelShowsItsWholeText) {
-    CUninstallDlg welcome;
-    ShownDialog shown(welcome);
+namespace {
+
+// Pages that give the script's results in turn, noting each page shown by its letter.
+struct Script {
+    std::vector<INT_PTR> results;
+    int outcome; // the removal's exit code
+    bool restartChosen;
+    std::string shown;
+} script;
+template <char Letter> struct ScriptedPage {
+    ScriptedPage() = default;
+    explicit ScriptedPage(const Leftovers&) {}
+    INT_PTR DoModal() {
+        script.shown += Letter;
+        return script.results.at(script.shown.size() - 1);
+    }
+    Leftovers Outcome() const { return {}; }
+    int ExitCode() const { return script.outcome; }
+    bool RestartChosen() const { return script.restartChosen; }
+};
+
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr))
+        return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        text = static_cast<const wchar_t*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+// Each visible text of a page, in the font it is drawn with, fits its item as the item draws
+// it (wrapped where it wraps, after the box of a radio button), and no item covers another.
+void ExpectEveryTextWhole(CDialog& page) {
     std::vector<RECT> seen;
-    for (HWND item = GetWindow(welcome.m_hWnd, GW_CHILD); item;
-         item = GetWindow(item, GW_HWNDNEXT)) {
-        wchar_t text[256] = {};
-        const int length = GetWindowTextW(item, text, 256), id = LOWORD(GetDlgCtrlID(item));
-        if (!length || id < IDC_PUBLISHER || id == IDC_NOTE)
-            continue; // the buttons and the texts of several lines
+    for (HWND item = GetWindow(page.m_hWnd, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT)) {
+        wchar_t text[512] = {}, kind[16] = {};
+        GetWindowTextW(item, text, 512);
+        GetClassNameW(item, kind, 16);
+        RECT r{}, overlap;
+        GetWindowRect(item, &r);
+        if (!IsWindowVisible(item) || r.bottom - r.top <= 2)
+            continue; // the etched lines
+        for (const RECT& other : seen)
+            EXPECT_FALSE(IntersectRect(&overlap, &r, &other)) << GetDlgCtrlID(item) << " " << text;
+        seen.push_back(r);
+        const LONG style = GetWindowLongW(item, GWL_STYLE);
+        if (!*text || lstrcmpiW(kind, L"Edit") == 0) // a field scrolls its text
+            continue;
+        GetClientRect(item, &r);
+        const bool radio = (style & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
+        if (radio)
+            r.right -= GetSystemMetrics(SM_CXMENUCHECK) + GetSystemMetrics(SM_CXEDGE);
+        const bool wraps = lstrcmpiW(kind, L"Static") == 0 && !(style & SS_CENTERIMAGE);
+        RECT needed = {0, 0, r.right, 0};
         const HDC dc = GetDC(item);
         SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(item, WM_GETFONT, 0, 0)));
-        SIZE extent{};
-        GetTextExtentPoint32W(dc, text, length, &extent);
+        DrawTextW(dc, text, -1, &needed, DT_CALCRECT | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
         ReleaseDC(item, dc);
-        RECT r, overlap;
-        GetClientRect(item, &r);
-        EXPECT_LE(extent.cx, r.right) << text;
-        GetWindowRect(item, &r);
-        for (const RECT& other : seen)
-            EXPECT_FALSE(IntersectRect(&overlap, &r, &other)) << text;
-        seen.push_back(r);
+        EXPECT_LE(needed.right, r.right) << text;
+        EXPECT_LE(needed.bottom, r.bottom) << text;
     }
-    EXPECT_EQ(seen.size(), 8u);
+}
+
+} // namespace
+
+// The pages as shown at 96, 144 and 192 DPI, the completion page in each of its cases.
+TEST(Dpi, EveryPageShowsEveryTextWhole) {
+    CUninstallDlg welcome;
+    CProgressDlg progress;
+    const std::wstring path = L"C:\\Program Files (x86)\\Corvina Trend Navigator\\Help.chm";
+    CCompleteDlg removed, restart({{}, {path, path}}), stayed({{path}, {}}, L"C:\\Temp\\u.log");
+    for (CDialog* page :
+         std::initializer_list<CDialog*>{&welcome, &progress, &removed, &restart, &stayed}) {
+        ShownDialog shown(*page);
+        if (page == &progress) {
+            EXPECT_TRUE(
+                test::WaitUntil([&] { return IsWindowEnabled(page->GetDlgItem(IDOK)); }, 20000));
+        }
+        ExpectEveryTextWhole(*page);
+    }
+}
+
+// Exit codes as the Windows Installer's table has them: 1602 cancelled by the user, 1641 a
+// restart started, 1 for a page that could not be shown.
+TEST(PageLoop, EndsWithTheOutcomeOrTheUsersChoice) {
+    using Case = std::tuple<std::vector<INT_PTR>, int, bool, std::string, int>;
+    for (const auto& [results, outcome, restartChosen, shown, code] : std::initializer_list<Case>{
+             {{IDCANCEL}, 0, false, "w", 1602},
+             {{-1}, 0, false, "w", 1},
+             {{IDOK, -1}, 0, false, "wp", 1},
+             {{IDOK, IDCANCEL}, 3010, false, "wp", 3010},
+             {{IDOK, IDOK, IDCANCEL}, 1603, false, "wpc", 1603},
+             {{IDOK, IDOK, IDOK}, 0, false, "wpc", 0},
+             {{IDOK, IDOK, IDCANCEL}, 3010, true, "wpc", 1641},
+             {{IDOK, IDOK, -1}, 0, false, "wpc", 1},
+             {{IDOK, IDC_PREV, IDOK, IDOK, IDCANCEL}, 0, false, "wpwpc", 0},
+             {{IDOK, IDOK, IDC_PREV, IDCANCEL}, 3010, false, "wpcw", 3010}}) {
+        SCOPED_TRACE(shown);
+        script = {results, outcome, restartChosen, {}};
+        ScriptedPage<'w'> welcome;
+        EXPECT_EQ((RunPageLoop<ScriptedPage<'p'>, ScriptedPage<'c'>>(welcome)), code);
+        EXPECT_EQ(script.shown, shown);
+    }
+}
+
+// The list scrolls as far as its widest line in its own font; Ctrl+C and the context menu's
+// item put every line on the clipboard, each ended with CR LF.
+TEST(ProgressPage, ListScrollsToItsWidestLineAndCopiesAllLines) {
+    CProgressDlg page;
+    ShownDialog shown(page);
+    ASSERT_TRUE(test::WaitUntil([&] { return IsWindowEnabled(page.GetDlgItem(IDOK)); }, 20000));
+    const std::wstring longest = L"Delete file C:\\" + std::wstring(120, L'W') + L".ex4...";
+    page.AddLine(longest);
+    const HWND list = page.GetDlgItem(IDC_LIST);
+    std::wstring all;
+    for (int i = 0; i < SendMessageW(list, LB_GETCOUNT, 0, 0); ++i) {
+        wchar_t line[512] = {};
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
+        all += line + std::wstring(L"\r\n");
+    }
+    const HDC dc = GetDC(list);
+    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+    SIZE widest{};
+    GetTextExtentPoint32W(dc, longest.c_str(), static_cast<int>(longest.size()), &widest);
+    ReleaseDC(list, dc);
+    EXPECT_GE(SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0), widest.cx);
+    for (const bool menu : {false, true}) {
+        SCOPED_TRACE(menu);
+        OpenClipboard(nullptr);
+        EmptyClipboard();
+        CloseClipboard();
+        if (menu) {
+            PostMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1);
+            HWND popup = nullptr;
+            test::WaitUntil([&] { return (popup = FindWindowW(L"#32768", nullptr)) != nullptr; },
+                            5000);
+            PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);
+            PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 0);
+        } else {
+            PostMessageW(list, WM_CHAR, 3, 0); // what Ctrl+C types
+        }
+        EXPECT_TRUE(test::WaitUntil([&] { return ClipboardText() == all; }, 5000));
+    }
 }
 
 TEST(ProcessList, FindsARunningProgramByItsBareNameInAnyCaseOnly) {
@@ -171,7 +292,7 @@ TEST(ProgressPage, CannotBeLeftWhileTheRemovalRuns) {
     HeldProgressPage page;
     ShownDialog shown(page);
     ASSERT_EQ(WaitForSingleObject(page.holding.Get(), 20000), WAIT_OBJECT_0);
-    // Next before the worker disabled it, Escape, the Close box: each handled on return.
+    // A scripted Next, Escape, the Close box: each handled on return.
     SendMessageW(page.m_hWnd, WM_COMMAND, IDOK, 0);
     SendMessageW(page.m_hWnd, WM_COMMAND, IDCANCEL, 0);
     SendMessageW(page.m_hWnd, WM_CLOSE, 0, 0);

@@ -129,6 +129,7 @@ struct RecordFile {
 // One installed product, as the family's installer leaves it, and witnesses beside it: on
 // 64-bit Windows also a namesake folder and key of some 64-bit program in the native views.
 struct Installation {
+    const PendingRenames pending; // the own file's and the folder's deletions, put back after
     std::wstring name = L"Corvina E2E " + kPid;
     fs::path product = kInstallerFiles / name, group = kCommonPrograms / name;
     fs::path namesake = NativeProgramFiles() / name;
@@ -169,12 +170,20 @@ struct Installation {
             lines.push_back(L"Delete file " + file + L"...");
         for (const auto& folder : {product, group})
             lines.push_back(L"Remove folder " + folder.wstring() + L"...");
-        lines.insert(lines.end(), {L"Unregistering uninstaller...", L"Done."});
+        lines.push_back(L"Unregistering uninstaller...");
+        if (!Exists(product / L"Uninstall.exe"))
+            lines.push_back(L"Removed at the next restart: " + OwnFile().wstring());
+        lines.push_back(L"Done.");
         return lines;
     }
+    // The uninstaller, renamed in its folder once it removed the product.
+    fs::path OwnFile() const { return product / Entries(product).at(0); }
+    // Nothing stays but the uninstaller's file, renamed, which goes with the folder at the
+    // next restart.
     bool Removed() const {
         return std::none_of(logged.begin(), logged.end(), [](auto& f) { return Exists(f); }) &&
-               Entries(product) == Strings{L"Uninstall.exe"} && !Exists(group) &&
+               Entries(product).size() == 1 && !Exists(product / L"Uninstall.exe") &&
+               pending.Has(OwnFile()) && pending.Has(product) && !Exists(group) &&
                !ProductKeyExists();
     }
     bool Untouched() const {
@@ -203,6 +212,11 @@ class Wizard : public ::testing::Test {
         HWND progress = WaitForPage(IDC_LIST);
         WaitUntil([&] { return RemovalEnded(progress); }, 30000);
         return progress;
+    }
+    // On through the removal to the last page.
+    HWND GoToCompletion() {
+        Press(GoToProgress(), IDOK);
+        return WaitForPage(IDC_COMPLETE_TEXT);
     }
     // Starts the installed uninstaller; true when its welcome page came.
     bool Start(const std::wstring& arguments = {}) {
@@ -325,7 +339,7 @@ TEST_F(Wizard, LeavingTheWelcomePageRemovesNothing) {
         SCOPED_TRACE(message); // Cancel clicked, Escape, the Close box
         ASSERT_TRUE(Start());
         PostMessageW(message == BM_CLICK ? GetDlgItem(welcome, IDCANCEL) : welcome, message, id, 0);
-        EXPECT_EQ(ExitCode(), 0u);
+        EXPECT_EQ(ExitCode(), 1602u); // cancelled by the user
         EXPECT_TRUE(in.Untouched());
     }
 }
@@ -427,6 +441,8 @@ TEST_F(Wizard, NamesWhatStayedUnattended) {
     const PendingRenames pending;
     for (const bool withTemporary : {false, true}) {
         SCOPED_TRACE(withTemporary);
+        fs::copy_file(UNINSTALL_EXE, in.product / L"Uninstall.exe",
+                      fs::copy_options::skip_existing);
         Touch(temporary);
         WriteInstallLog((in.product / L"Install.log").wstring(),
                         {held[0], in.logged[1], held[1], (in.terminal / L"experts").wstring()});
@@ -513,4 +529,50 @@ TEST_F(Wizard, ReplacesALogFileAUserLaidFirst) {
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[0].find(L"Corvina Uninstall"), 20u);
     EXPECT_FALSE(Names(in.log, WinWorldSid) || Names(in.log, WinBuiltinUsersSid));
+}
+
+// A product file held open goes at the next restart: the last page names it and leaves the
+// restart to the user, with "later" chosen.
+TEST_F(Wizard, NamesWhatTheRestartDeletesAndLetsTheUserChooseWhen) {
+    const fs::path held = in.logged[2]; // in the product folder: met by the log and the walk
+    const UniqueFileHandle open(Hold(held));
+    ASSERT_TRUE(Start());
+    HWND complete = GoToCompletion();
+    ASSERT_NE(complete, nullptr);
+    EXPECT_NE(ItemText(complete, IDC_COMPLETE_TEXT).find(in.name), std::wstring::npos);
+    EXPECT_EQ(ListLines(GetDlgItem(complete, IDC_LEFT_LIST)), Strings{held.wstring()});
+    EXPECT_EQ(SendDlgItemMessageW(complete, IDC_RESTART_LATER, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendDlgItemMessageW(complete, IDC_RESTART_NOW, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    Press(complete, IDCANCEL);
+    EXPECT_EQ(ExitCode(), 3010u);
+}
+
+// A logged file held open outside Program Files stays: the last page says so, names it and
+// the log, and the uninstaller keeps its own file.
+TEST_F(Wizard, NamesWhatStayedAndTheLogOnTheLastPage) {
+    const fs::path held = fs::temp_directory_path() / (L"E2E held " + kPid);
+    Touch(held);
+    WriteInstallLog((in.product / L"Install.log").wstring(), {held.wstring()});
+    UniqueFileHandle open(Hold(held));
+    ASSERT_TRUE(Start(L"/LOG=\"" + in.log.wstring() + L"\""));
+    HWND complete = GoToCompletion();
+    ASSERT_NE(complete, nullptr);
+    EXPECT_EQ(ItemText(complete, IDC_TITLE).find(L"Complete"), std::wstring::npos);
+    EXPECT_EQ(ListLines(GetDlgItem(complete, IDC_LEFT_LIST)), Strings{held.wstring()});
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(complete, IDC_LOG_PATH)));
+    EXPECT_EQ(ItemText(complete, IDC_LOG_PATH), in.log.wstring());
+    Press(complete, IDCANCEL);
+    EXPECT_EQ(ExitCode(), 1603u);
+    EXPECT_TRUE(Exists(in.product / L"Uninstall.exe"));
+    open.Reset();
+    DeleteFileW(held.c_str());
+}
+
+// The renamed uninstaller and its folder go at the next restart (Removed says so); a new
+// Uninstall.exe that a reinstall lays there meanwhile is not touched.
+TEST_F(Wizard, LeavesNoFolderBehindButSparesAReinstall) {
+    EXPECT_EQ(RunUnattended(), 0u);
+    ASSERT_TRUE(in.Removed());
+    fs::copy_file(UNINSTALL_EXE, in.product / L"Uninstall.exe");
+    EXPECT_FALSE(in.pending.Has(in.product / L"Uninstall.exe"));
 }

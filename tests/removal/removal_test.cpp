@@ -22,11 +22,9 @@ bool MakeLink(const fs::path& link, const fs::path& target) {
 
 struct Recorder : RemovalProgress {
     Strings calls;
-    void EnableNext(bool enable) override { calls.push_back(enable ? L"enable" : L"disable"); }
     void ClearList() override { calls.push_back(L"clear"); }
     void AddLine(const std::wstring& line) override { calls.push_back(line); }
     void StepProgress() override { calls.push_back(L"step"); }
-    void SetStatusText(const std::wstring& text) override { calls.push_back(L"status " + text); }
 };
 
 // A product as the installer leaves it, a folder of files outside it, and witness folders
@@ -75,8 +73,7 @@ class Removal : public testing::Test {
         calls.push_back(L"Remove folder " + kInstallerFiles.wstring() + L"\\" + productDir +
                         L"...");
         calls.push_back(L"Remove folder " + kCommonPrograms.wstring() + L"\\" + menuGroup + L"...");
-        calls.insert(calls.end(), {L"Unregistering uninstaller...", L"Done.",
-                                   L"status Please click the next button.", L"enable"});
+        calls.push_back(L"Unregistering uninstaller...");
         return calls;
     }
 };
@@ -84,7 +81,7 @@ class Removal : public testing::Test {
 TEST_F(Removal, ReportsEachStepInOrder) {
     const std::wstring a = (outside / L"a.ex4").wstring(), b = (outside / L"b").wstring();
     Run(2, {a, b});
-    EXPECT_EQ(progress.calls, Calls({L"disable", L"clear", L"Delete file " + a + L"...", L"step",
+    EXPECT_EQ(progress.calls, Calls({L"clear", L"Delete file " + a + L"...", L"step",
                                      L"Delete file " + b + L"...", L"step"}));
 }
 
@@ -147,7 +144,7 @@ TEST_F(Removal, KeepsTheFileOfASlotWithoutNul) {
     const std::wstring slot = (outside / std::wstring(260, L'x')).wstring().substr(0, 260);
     Touch(slot.substr(0, 259));
     Run(1, {slot});
-    EXPECT_EQ(progress.calls.at(2), L"Delete file " + slot + L"...");
+    EXPECT_EQ(progress.calls.at(1), L"Delete file " + slot + L"...");
     EXPECT_TRUE(Exists(slot.substr(0, 259)));
 }
 
@@ -167,7 +164,7 @@ TEST_F(Removal, GoesOnPastRefusedFolders) {
         std::tie(productDir, menuGroup) = names;
         EXPECT_EQ(Run(), "Product folder skipped: not below the Program Files folder.\n"
                          "Shortcut group skipped: not below the Programs folder.\n");
-        EXPECT_EQ(progress.calls, Calls({L"disable", L"clear"}));
+        EXPECT_EQ(progress.calls, Calls({L"clear"}));
     }
 }
 
@@ -178,7 +175,7 @@ TEST_F(Removal, ReportsWhatItCannotDelete) {
     EXPECT_EQ(Run(), "Delete file failed.\nDelete directory failed.\n"
                      "Delete shoortcut directory failed.\n");
     EXPECT_EQ(Entries(product), Strings{L"Sub"});
-    EXPECT_EQ(progress.calls, Calls({L"disable", L"clear"}));
+    EXPECT_EQ(progress.calls, Calls({L"clear"}));
 }
 
 TEST_F(Removal, NeverFollowsLinks) {

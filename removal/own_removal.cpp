@@ -1,0 +1,85 @@
+#include "removal/own_removal.h"
+
+#include <vector>
+
+#include "framework/file_in_place.h"
+#include "framework/long_path.h"
+#include "framework/unique_handle.h"
+#include "removal/at_restart.h"
+
+namespace {
+
+UniqueFileHandle Open(const std::wstring& path, DWORD access) {
+    return UniqueFileHandle(CreateFileW(
+        path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+std::wstring RunningProgram() {
+    std::wstring path(32768, L'\0');
+    path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+    return path;
+}
+
+// Renames within the file's own folder; an existing file of that name is never replaced.
+bool RenameInFolder(HANDLE file, const std::wstring& name) {
+    const std::wstring final = FinalPath(file);
+    const size_t seam = final.rfind(L'\\');
+    if (seam == std::wstring::npos)
+        return false;
+    // The native form of the new path: "\??\" where the final path has "\\?\".
+    const std::wstring target = L"\\??\\" + Plain(final.substr(0, seam + 1)) + name;
+    const size_t bytes = sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t);
+    std::vector<BYTE> buffer(bytes, 0);
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = FALSE;
+    rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+    target.copy(rename->FileName, target.size());
+    return SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(bytes));
+}
+
+} // namespace
+
+bool IsProductUninstaller(HANDLE running, HANDLE uninstaller) {
+    BY_HANDLE_FILE_INFORMATION a{}, b{};
+    return GetFileInformationByHandle(running, &a) && GetFileInformationByHandle(uninstaller, &b) &&
+           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow &&
+           b.nNumberOfLinks == 1 &&
+           !(b.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY));
+}
+
+std::wstring DeleteAtRestartByHandle(HANDLE handle) {
+    const std::wstring final = FinalPath(handle);
+    return !final.empty() && DeleteAtRestart(final) ? Plain(final) : std::wstring();
+}
+
+std::wstring RemoveOwnFileAtRestart(const std::wstring& productFolder) {
+    if (productFolder.empty())
+        return {};
+    // The folder's own file is the one renamed: the running program's name may be another one.
+    const UniqueFileHandle folder = Open(productFolder, FILE_READ_ATTRIBUTES);
+    const UniqueFileHandle own =
+        Open(productFolder + L"\\Uninstall.exe", DELETE | SYNCHRONIZE | FILE_READ_ATTRIBUTES);
+    const UniqueFileHandle running = Open(RunningProgram(), FILE_READ_ATTRIBUTES);
+    const DWORD folderAttributes = folder ? HandleAttributes(folder.Get()) : 0;
+    if (!own || !running || !(folderAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        (folderAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        !IsProductUninstaller(running.Get(), own.Get()))
+        return {};
+    const std::wstring unique = L"Uninstall-" + std::to_wstring(GetCurrentProcessId()) + L"-";
+    bool renamed = false;
+    for (int attempt = 0; attempt < 100 && !renamed; ++attempt)
+        renamed = RenameInFolder(own.Get(), unique + std::to_wstring(attempt) + L".old");
+    if (!renamed)
+        return {};
+    // Files go before the folders that hold them, in the order asked.
+    const std::wstring scheduled = DeleteAtRestartByHandle(own.Get());
+    if (scheduled.empty()) {
+        // Nothing is due at the restart: the folder keeps its Uninstall.exe as before.
+        RenameInFolder(own.Get(), L"Uninstall.exe");
+        return {};
+    }
+    DeleteAtRestartByHandle(folder.Get());
+    return scheduled;
+}

@@ -1,0 +1,24 @@
+#include "removal/removal_run.h"
+
+#include "removal/own_removal.h"
+#include "removal/shell_folder.h"
+
+Leftovers RemoveProduct(const RemovalJob& job, RemovalProgress& progress, FILE* diagnostics) {
+    RunRemoval(job, progress, diagnostics);
+    Leftovers left = LeftBehind(job);
+    if (left.stayed.empty()) {
+        const std::wstring own =
+            RemoveOwnFileAtRestart(ResolveFolderBelow(InstallerProgramFiles(), job.productDir));
+        if (!own.empty())
+            progress.AddLine(L"Removed at the next restart: " + own);
+    }
+    progress.AddLine(L"Done.");
+    return left;
+}
+
+DWORD WINAPI RemovalWorker(LPVOID run) {
+    RemovalRun& removal = *static_cast<RemovalRun*>(run);
+    removal.outcome = RemoveProduct(removal.job, *removal.progress, removal.diagnostics);
+    PostMessageW(removal.window, removal.endedMessage, 0, 0);
+    return 0;
+}
