@@ -1,5 +1,19 @@
 #include "framework/controls.h"
 
+SIZE MeasureText(HWND control, std::wstring_view text) {
+    SIZE extent{};
+    const HDC dc = GetDC(control);
+    if (!dc)
+        return extent;
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    const HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
+    GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &extent);
+    if (previous)
+        SelectObject(dc, previous);
+    ReleaseDC(control, dc);
+    return extent;
+}
+
 CToolTipCtrl::~CToolTipCtrl() {
     CToolTipCtrl::DestroyWindow(); // a destructor calls its own class's anyway: say so
 }

@@ -51,3 +51,6 @@ class CWnd {
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     WNDPROC m_originalProc = nullptr;
 };
+
+// The window's whole text.
+std::wstring WindowText(HWND window);
