@@ -15,7 +15,7 @@ SIZE MeasureText(HWND control, std::wstring_view text) {
 }
 
 CToolTipCtrl::~CToolTipCtrl() {
-    CToolTipCtrl::DestroyWindow(); // a destructor calls its own class's anyway: say so
+    CToolTipCtrl::DestroyWindow(); // a destructor reaches only its own class's
 }
 
 BOOL CToolTipCtrl::DestroyWindow() {
