@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "framework/unique_handle.h"
+#include "removal/exit_codes.h"
 #include "removal/removal_log.h"
 
 namespace {
@@ -56,16 +57,8 @@ std::wstring UsageText() {
            L"  /LOG=\"path\"  writes a removal log (UTF-8) to that file\r\n"
            L"  /?           shows this text\r\n"
            L"\r\n"
-           L"Exit codes of an unattended removal:\r\n"
-           L"  0     the product was removed\r\n"
-           L"  1603  the removal failed: the log names what stayed\r\n"
-           L"  1605  the product is not installed (no registration)\r\n"
-           L"  1610  the registration names no product folder or shortcut group\r\n"
-           L"  1618  a MetaTrader terminal (terminal.exe) or another Uninstall.exe is running:\r\n"
-           L"        try again later\r\n"
-           L"  3010  removed; files in use are deleted at the next restart\r\n"
-           L"  87    an argument was not understood: nothing was removed\r\n"
-           L"  82    the log file could not be created: nothing was removed\r\n";
+           L"Exit codes of an unattended removal:\r\n" +
+           ExitCodeList();
 }
 
 void WriteToParentConsole(DWORD standardHandle, const std::wstring& text) {
