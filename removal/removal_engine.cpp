@@ -210,7 +210,7 @@ std::wstring ResolveFolderBelow(const std::wstring& parent, const std::wstring& 
     if (parent.empty() || !IsPlainRelativeName(name))
         return {};
     std::wstring base = FullPath(parent);
-    const std::wstring folder = FullPath(parent + L"\\" + name);
+    std::wstring folder = FullPath(parent + L"\\" + name);
     if (base.empty() || folder.empty())
         return {};
     if (!base.ends_with(L'\\'))
@@ -228,7 +228,8 @@ std::wstring ResolveFolderBelow(const std::wstring& parent, const std::wstring& 
     return folder;
 }
 
-FolderFate DeleteFolderContents(std::wstring folder, RemovalProgress& progress, FILE* diagnostics) {
+FolderFate DeleteFolderContents(const std::wstring& folder, RemovalProgress& progress,
+                                FILE* diagnostics) {
     const std::wstring full = FullPath(folder);
     if (full.empty())
         return FolderFate::kStays;
