@@ -3,6 +3,7 @@
 
 #include "framework/wnd.h"
 
+#include <windows.h>
 #include <commctrl.h>
 #include <string>
 #include <string_view>
