@@ -193,6 +193,7 @@ void RemoveShortcutGroup(const RemovalJob& job, RemovalProgress& progress, FILE*
     } else {
         const FolderFate contents = DeleteFolderContents(folder, progress, diagnostics);
         const std::wstring group = Extended(folder);
+        // Scripts match the diagnostic below as it stands, "shoortcut" included.
         if (!RemoveDirectoryW(group.c_str()) &&
             !(contents == FolderFate::kAtRestart && RemoveAtRestart(group, progress)))
             Report(diagnostics, "Delete shoortcut directory failed.\n");
