@@ -8,7 +8,8 @@ namespace {
 // Scripts read the result line as it stands: a meaning changes only with the code.
 constexpr ExitCodeMeaning kExitCodes[] = {
     {kExitRemoved, L"success: the product was removed"},
-    {kExitRemovedAtRestart, L"success: the product was removed; a restart deletes the files in use"},
+    {kExitRemovedAtRestart,
+     L"success: the product was removed; a restart deletes the files in use"},
     {kExitRetryLater, L"retry later: a MetaTrader terminal or another Uninstall.exe is running"},
     {kExitFailed, L"failure: parts of the product stayed"},
     {kExitNotInstalled, L"failure: the product is not installed"},

@@ -14,9 +14,9 @@ inline void ExpectPlantedLinksLeaveTargets(const fs::path& place,
     const fs::path temp = place.parent_path(), real = temp / (L"Corvina real " + kPid),
                    linked = temp / (L"Corvina linked " + kPid), target = real / place.filename();
     Touch(target);
-    for (const std::wstring& plant : {L"ln -s " + Unix(target) + L" " + Unix(place),
-                                      L"ln " + Unix(target) + L" " + Unix(place),
-                                      L"ln -s " + Unix(real) + L" " + Unix(linked)}) {
+    for (const std::wstring& plant :
+         {L"ln -s " + Unix(target) + L" " + Unix(place), L"ln " + Unix(target) + L" " + Unix(place),
+          L"ln -s " + Unix(real) + L" " + Unix(linked)}) {
         SCOPED_TRACE(plant);
         std::ofstream(target) << "x";
         Host(L"rm -rf " + Unix(place) + L" " + Unix(linked) + L"; " + plant);

@@ -1,9 +1,9 @@
+#include "app/command_line.h"
+
 #include <windows.h>
 #include <gtest/gtest.h>
 
 #include <tuple>
-
-#include "app/command_line.h"
 
 // Arguments split as CommandLineToArgvW splits them; the first one is the program's path.
 TEST(ParseCommandLine, TakesOurSwitchesInAnyCaseAndNotesTheFirstStranger) {

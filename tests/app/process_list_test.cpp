@@ -1,7 +1,7 @@
+#include "app/process_list.h"
+
 #include <windows.h>
 #include <gtest/gtest.h>
-
-#include "app/process_list.h"
 
 TEST(ProcessList, FindsARunningProgramByItsBareNameInAnyCaseOnly) {
     wchar_t self[MAX_PATH] = {};

@@ -70,18 +70,16 @@ Strings FileLines(const fs::path& path) {
         lines.push_back(wide.substr(start, end - start));
     return lines;
 }
-// The file's version as its version resource gives it to the system.
+// The file version that the system shows for the file, from its version resource.
 std::wstring FileVersion(const fs::path& file) {
-    std::vector<BYTE> block(GetFileVersionInfoSizeW(file.c_str(), nullptr));
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT size = 0;
-    if (block.empty() || !GetFileVersionInfoW(file.c_str(), 0, DWORD(block.size()), block.data()) ||
-        !VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &size))
-        return L"none";
-    return std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." +
-           std::to_wstring(LOWORD(fixed->dwFileVersionMS)) + L"." +
-           std::to_wstring(HIWORD(fixed->dwFileVersionLS)) + L"." +
-           std::to_wstring(LOWORD(fixed->dwFileVersionLS));
+    std::vector<BYTE> block(GetFileVersionInfoSizeW(file.c_str(), nullptr) + 1);
+    wchar_t* text = nullptr;
+    UINT length = 0;
+    GetFileVersionInfoW(file.c_str(), 0, DWORD(block.size()), block.data());
+    return VerQueryValueW(block.data(), L"\\StringFileInfo\\040904B0\\FileVersion",
+                          reinterpret_cast<void**>(&text), &length)
+               ? text
+               : L"none";
 }
 // Presses and releases each key, as the keyboard would; true once the item has the focus,
 // within 2 s (at once without one).

@@ -1,7 +1,7 @@
+#include "removal/at_restart.h"
+
 #include <windows.h>
 #include <gtest/gtest.h>
-
-#include "removal/at_restart.h"
 
 using namespace std::string_literals;
 using Strings = std::vector<std::wstring>;
@@ -12,10 +12,10 @@ TEST(ParsePendingDeletions, ReadsTheSourcesOfPairsWithAnEmptyTarget) {
     for (const auto& [value, deletions] : {
              std::pair{L""s, Strings{}},
              {L"\\??\\C:\\a\0\0\0"s, {L"C:\\a"}},
-             {L"\\??\\C:\\a\0\0"s, {L"C:\\a"}},         // no final NUL
-             {L"\\??\\C:\\a\0"s, {}},                    // no target at all
-             {L"C:\\a\0\0\0"s, {L"C:\\a"}},              // no prefix
-             {L"\\??\\C:\\a\0\\??\\C:\\b\0\0"s, {}},     // a rename, the last pair
+             {L"\\??\\C:\\a\0\0"s, {L"C:\\a"}},      // no final NUL
+             {L"\\??\\C:\\a\0"s, {}},                // no target at all
+             {L"C:\\a\0\0\0"s, {L"C:\\a"}},          // no prefix
+             {L"\\??\\C:\\a\0\\??\\C:\\b\0\0"s, {}}, // a rename, the last pair
              {L"\\??\\C:\\a\0!\\??\\C:\\b\0\\??\\C:\\c\0\0\0"s, {L"C:\\c"}},
              {L"\0\\??\\C:\\a\0\0\0\0\\??\\C:\\b\0\0\0"s, {L"C:\\a", L"C:\\b"}}, // stray empties
          }) {

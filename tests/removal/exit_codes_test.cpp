@@ -1,11 +1,11 @@
+#include "removal/exit_codes.h"
+
 #include <windows.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <regex>
-
-#include "removal/exit_codes.h"
 
 // The README's table of exit codes lists the program's codes in its order, and the engines'
 // default for each agrees with how its meaning counts it.

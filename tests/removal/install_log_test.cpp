@@ -1,11 +1,13 @@
+#include "removal/install_log.h"
+
 #include <windows.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <tuple>
 
-#include "removal/install_log.h"
 #include "tests/test_support.h"
 #include "tools/install_log_writer.h"
 
@@ -25,20 +27,15 @@ class InstallLog : public testing::Test {
 } // namespace
 
 TEST_F(InstallLog, ReadsWhatTheFileHoldsAndZeroPastItsEnd) {
-    const InstallLogImage two{2, {L"C:\\a.ex4", L"C:\\b"}};
-    struct Case {
-        const char* file;
-        std::optional<InstallLogImage> image;
-        int32_t count;
-        Strings entries;
-    };
-    for (const auto& [name, image, count, entries] :
-         {Case{"missing", std::nullopt, 0, {L"", L""}},
-          {"whole", two, 2, two.slots},
-          {"padded past the record", InstallLogImage{2, two.slots, 52004 + 100}, 2, two.slots},
-          {"cut in the first slot", InstallLogImage{2, two.slots, 4 + 6}, 2, {L"C:\\", L""}},
-          {"cut in the count", InstallLogImage{0x0102, {}, 1}, 2, {L"", L""}}}) {
-        SCOPED_TRACE(name);
+    const Strings two = {L"C:\\a.ex4", L"C:\\b"};
+    // No image: no file. Images cut to a length, or padded past the record's 52004 bytes.
+    for (const auto& [image, count, entries] :
+         {std::tuple{std::optional<InstallLogImage>{}, 0, Strings{L"", L""}},
+          {InstallLogImage{2, two}, 2, two},
+          {InstallLogImage{2, two, 52004 + 100}, 2, two},
+          {InstallLogImage{2, two, 4 + 6}, 2, {L"C:\\", L""}},
+          {InstallLogImage{0x0102, {}, 1}, 2, {L"", L""}}}) {
+        SCOPED_TRACE(image ? image->length : 0);
         DeleteFileW(file.c_str());
         if (image) {
             ASSERT_TRUE(WriteInstallLogImage(file.wstring(), *image));
