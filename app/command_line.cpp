@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "framework/unique_handle.h"
+#include "removal/exit_codes.h"
 #include "removal/removal_log.h"
 
 namespace {
@@ -56,20 +57,12 @@ std::wstring UsageText() {
            L"  /LOG=\"path\"  writes a removal log (UTF-8) to that file\r\n"
            L"  /?           shows this text\r\n"
            L"\r\n"
-           L"Exit codes of an unattended removal:\r\n"
-           L"  0     the product was removed\r\n"
-           L"  1603  the removal failed: the log names what stayed\r\n"
-           L"  1605  the product is not installed (no registration)\r\n"
-           L"  1610  the registration names no product folder or shortcut group\r\n"
-           L"  1618  a MetaTrader terminal (terminal.exe) or another Uninstall.exe is running:\r\n"
-           L"        try again later\r\n"
-           L"  3010  removed; files in use are deleted at the next restart\r\n"
-           L"  87    an argument was not understood: nothing was removed\r\n"
-           L"  82    the log file could not be created: nothing was removed\r\n"
+           L"Exit codes of an unattended removal:\r\n" +
+           ExitCodeList(false) +
            L"\r\n"
-           L"The wizard ends 0, 3010 or 1603 after a removal, as above, and also:\r\n"
-           L"  1641  removed; the computer restarts now, as chosen on the last page\r\n"
-           L"  1602  cancelled before the removal: nothing was removed\r\n";
+           L"The wizard ends 0, 3010 or 1603 after a removal, as above, 167 or 82 before one,\r\n"
+           L"and also:\r\n" +
+           ExitCodeList(true);
 }
 
 void WriteToParentConsole(DWORD standardHandle, const std::wstring& text) {

@@ -12,6 +12,7 @@
 #include "removal/removal_log.h"
 #include "removal/removal_outcome.h"
 #include "removal/removal_run.h"
+#include "res/version.h"
 
 namespace {
 
@@ -38,25 +39,6 @@ class LoggedProgress : public RemovalProgress {
   private:
     RemovalLog& m_log;
 };
-
-std::wstring ProgramVersion() {
-    const HMODULE self = GetModuleHandleW(nullptr);
-    const HRSRC found = FindResourceW(self, MAKEINTRESOURCEW(1), RT_VERSION);
-    const auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(self, found)));
-    const DWORD size = found ? SizeofResource(self, found) : 0;
-    // The fixed part follows the block's header; its signature marks where.
-    for (DWORD at = 0; bytes && at + sizeof(VS_FIXEDFILEINFO) <= size; at += 4) {
-        const auto* info = reinterpret_cast<const VS_FIXEDFILEINFO*>(bytes + at);
-        if (info->dwSignature != 0xFEEF04BD)
-            continue;
-        wchar_t text[48];
-        std::swprintf(text, std::size(text), L"%u.%u.%u.%u", HIWORD(info->dwFileVersionMS),
-                      LOWORD(info->dwFileVersionMS), HIWORD(info->dwFileVersionLS),
-                      LOWORD(info->dwFileVersionLS));
-        return text;
-    }
-    return L"?";
-}
 
 // A value that is absent or empty would leave the removal to the defaults. registry's current
 // key is the product's.
@@ -86,7 +68,7 @@ std::wstring LogHeaderLine() {
     wchar_t stamp[32];
     std::swprintf(stamp, std::size(stamp), L"%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth,
                   now.wDay, now.wHour, now.wMinute, now.wSecond);
-    return std::wstring(stamp) + L" Corvina Uninstall " + ProgramVersion() + L", command line: " +
+    return std::wstring(stamp) + L" Corvina Uninstall " CORVINA_VERSION_TEXT L", command line: " +
            GetCommandLineW();
 }
 

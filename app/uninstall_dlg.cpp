@@ -3,6 +3,7 @@
 #include "app/page_font.h"
 #include "app/process_list.h"
 #include "app/product_registration.h"
+#include "framework/controls.h"
 #include "res/resource.h"
 
 #include <algorithm>
@@ -46,7 +47,7 @@ BOOL CUninstallDlg::OnInitDialog() {
     UpdateData(FALSE);
     WidenTextItems();
 
-    // Without the timer the page goes on unguarded, as it always has.
+    // A failed timer is no reason to refuse the removal: the page only stops watching.
     SetTimer(m_hWnd, TERMINAL_POLL_TIMER, 500, nullptr);
     return TRUE;
 }
@@ -58,18 +59,7 @@ static bool UsesTextFont(int id) {
 // A one-line text item narrower than its text, in the font it draws with, grows to the right
 // within the page: the labels' font and the template's dialog units scale apart.
 static void WidenToText(HWND item, LONG pageRight) {
-    const int length = GetWindowTextLengthW(item);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(item, text.data(), length + 1)));
-    const HDC dc = GetDC(item);
-    const auto font = reinterpret_cast<HFONT>(SendMessageW(item, WM_GETFONT, 0, 0));
-    const HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
-    SIZE extent{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    if (previous)
-        SelectObject(dc, previous);
-    ReleaseDC(item, dc);
-
+    const SIZE extent = MeasureText(item, WindowText(item));
     RECT client, window;
     GetClientRect(item, &client);
     // Items of several lines wrap their text instead.

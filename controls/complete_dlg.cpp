@@ -25,7 +25,7 @@ CCompleteDlg::~CCompleteDlg() = default;
 
 std::wstring CompletionText(const std::wstring& productName) {
     const std::wstring name = productName.empty() ? kNoName : productName;
-    // No blank before "Click": the sentence has always read that way.
+    // Users know this text as it stands, without a blank before "Click": it stays so.
     return L"The wizard has successfully uninstalled " + name +
            L" from your computer. You can re-install this product anytime using product setup "
            L"file. Thank you for using our product.Click Finish to continue.";

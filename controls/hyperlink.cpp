@@ -56,16 +56,8 @@ void CHyperLink::FitToText() {
         MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&inner), 2);
     }
 
-    const std::wstring text = GetWindowText();
-    SIZE extent{};
-    const HDC dc = GetDC(m_hWnd);
-    const HGDIOBJ previous = m_underlinedFont ? SelectObject(dc, m_underlinedFont.Get()) : nullptr;
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    if (previous)
-        SelectObject(dc, previous);
-    ReleaseDC(m_hWnd, dc);
-
-    const RECT fitted = FitRectToText(outer, inner, extent, GetWindowLongW(m_hWnd, GWL_STYLE));
+    const RECT fitted = FitRectToText(outer, inner, MeasureText(m_hWnd, GetWindowText()),
+                                      GetWindowLongW(m_hWnd, GWL_STYLE));
     SetWindowPos(m_hWnd, nullptr, fitted.left, fitted.top, fitted.right - fitted.left,
                  fitted.bottom - fitted.top, SWP_NOZORDER);
 }
@@ -327,13 +319,7 @@ void CHyperLink::OnPaint() {
 }
 
 void CHyperLink::DrawFocus(HDC dc) {
-    const std::wstring text = GetWindowText();
-    const auto font = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
-    const HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
-    SIZE extent{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    if (previous)
-        SelectObject(dc, previous);
+    const SIZE extent = MeasureText(m_hWnd, GetWindowText());
     RECT client;
     GetClientRect(m_hWnd, &client);
     // Around the text where the static draws it, within the control.

@@ -5,8 +5,22 @@
 #include <algorithm>
 #include <cstring>
 
+SIZE MeasureText(HWND control, std::wstring_view text) {
+    SIZE extent{};
+    const HDC dc = GetDC(control);
+    if (!dc)
+        return extent;
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    const HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
+    GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &extent);
+    if (previous)
+        SelectObject(dc, previous);
+    ReleaseDC(control, dc);
+    return extent;
+}
+
 CToolTipCtrl::~CToolTipCtrl() {
-    CToolTipCtrl::DestroyWindow(); // a destructor calls its own class's anyway: say so
+    CToolTipCtrl::DestroyWindow(); // a destructor reaches only its own class's
 }
 
 BOOL CToolTipCtrl::DestroyWindow() {
@@ -47,20 +61,6 @@ void CToolTipCtrl::UpdateTipText(const std::wstring& text, CWnd* wnd, UINT_PTR i
 void CToolTipCtrl::RelayEvent(MSG* msg) const {
     if (m_hWnd)
         SendMessage(TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
-}
-
-SIZE MeasureText(HWND control, std::wstring_view text) {
-    SIZE extent{};
-    const HDC dc = GetDC(control);
-    if (!dc)
-        return extent;
-    const auto font = reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
-    const HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
-    GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &extent);
-    if (previous)
-        SelectObject(dc, previous);
-    ReleaseDC(control, dc);
-    return extent;
 }
 
 namespace {

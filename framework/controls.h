@@ -3,11 +3,13 @@
 
 #include "framework/wnd.h"
 
+#include <windows.h>
 #include <commctrl.h>
 #include <string>
 #include <string_view>
 
-// The extent of text in the font control draws with (WM_GETFONT).
+// The extent of text drawn in the control's own font (WM_GETFONT), or in the system font when
+// it has none, as the control itself would draw it.
 SIZE MeasureText(HWND control, std::wstring_view text);
 
 // CStatic: a static text item.

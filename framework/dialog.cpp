@@ -173,15 +173,10 @@ INT_PTR CDialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
 
 void DDX_Text(CDataExchange* dx, int id, std::wstring& value) {
     const HWND item = dx->m_pDlgWnd->GetDlgItem(id);
-    if (dx->m_bSaveAndValidate) {
-        const int length = GetWindowTextLengthW(item);
-        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-        const int copied = GetWindowTextW(item, text.data(), length + 1);
-        text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-        value = text;
-    } else {
+    if (dx->m_bSaveAndValidate)
+        value = WindowText(item);
+    else
         SetWindowTextW(item, value.c_str());
-    }
 }
 
 void DDX_Control(CDataExchange* dx, int id, CWnd& control) {

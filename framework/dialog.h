@@ -44,7 +44,6 @@ class CDialog : public CWnd {
     UINT m_templateId;
     HWND m_parent;
     bool m_wantsDefault = false;
-    MSG m_current{};
 };
 
 // CDataExchange: the direction and target of one UpdateData run.

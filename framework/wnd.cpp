@@ -1,7 +1,5 @@
 #include "framework/wnd.h"
 
-#include <vector>
-
 namespace {
 const wchar_t kObjectProperty[] = L"CWnd.Object";
 }
@@ -59,10 +57,15 @@ bool CWnd::OnReflectCommand(UINT) {
 }
 
 std::wstring CWnd::GetWindowText() const {
-    const int length = ::GetWindowTextLengthW(m_hWnd);
-    std::vector<wchar_t> text(static_cast<size_t>(length) + 1);
-    const int copied = ::GetWindowTextW(m_hWnd, text.data(), length + 1);
-    return std::wstring(text.data(), static_cast<size_t>(copied > 0 ? copied : 0));
+    return WindowText(m_hWnd);
+}
+
+std::wstring WindowText(HWND window) {
+    const int length = ::GetWindowTextLengthW(window);
+    std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    const int copied = ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return text;
 }
 
 LRESULT CWnd::WindowProc(UINT, WPARAM, LPARAM) {

@@ -44,9 +44,13 @@ class CWnd {
     // Hands the message being processed to the window's original procedure.
     LRESULT Default();
     const MSG& CurrentMessage() const { return m_current; }
+    // The message being processed: set by whichever procedure delivers the window's messages.
+    MSG m_current{};
 
   private:
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     WNDPROC m_originalProc = nullptr;
-    MSG m_current{};
 };
+
+// The window's whole text.
+std::wstring WindowText(HWND window);

@@ -56,8 +56,8 @@ using RtlAllocateHeapFn = PVOID(NTAPI*)(PVOID heap, ULONG flags, SIZE_T size);
 using RtlFreeHeapFn = BOOLEAN(NTAPI*)(PVOID heap, ULONG flags, PVOID block);
 
 // X(name, slot type, required), in lookup order. The first required one missing ends the
-// binding, so the required ones come first. Routines typed FARPROC are never called: an ntdll
-// without them is still refused, as it always has been.
+// binding, so the required ones come first. Routines typed FARPROC are never called, yet an
+// ntdll without them is refused: it is not one of the systems the binding was made for.
 #define CORVINA_NT_ENTRY_POINTS(X)                                                                 \
     X(NtOpenThread, FARPROC, true)                                                                 \
     X(NtCreateKey, NtCreateKeyFn, true)                                                            \

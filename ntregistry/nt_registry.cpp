@@ -14,7 +14,7 @@ constexpr wchar_t kBindingCaption[] = L"CNtRegistry::ClearKeys()";
 constexpr DWORD kSidTextCapacity = 128;
 
 std::wstring MissingEntryPointText(const char* name) {
-    // Support knows this one message by its historical spelling.
+    // Support searches its notes for this message as users quote it, capital T included.
     if (std::strcmp(name, "NtSetValueKey") == 0)
         name = "NTSetValueKey";
     return L"Could not find " + std::wstring(name, name + std::strlen(name)) +

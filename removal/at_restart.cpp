@@ -45,16 +45,26 @@ std::vector<std::wstring> PendingDeletions() {
         text.resize(size / sizeof(wchar_t));
     }
     RegCloseKey(key);
-    // Pairs of source and target; an empty target deletes the source. Read as any name that
-    // an empty one follows, so that a stray empty string cannot shift the pairs.
-    std::vector<std::wstring> pending;
-    for (size_t at = 0; at < text.size();) {
-        const size_t end = std::min(text.find(L'\0', at), text.size());
-        if (end > at && end + 1 < text.size() && text[end + 1] == L'\0') {
-            const std::wstring source = text.substr(at, end - at);
-            pending.push_back(source.starts_with(L"\\??\\") ? source.substr(4) : source);
-        }
+    return ParsePendingDeletions(text);
+}
+
+std::vector<std::wstring> ParsePendingDeletions(std::wstring_view value) {
+    std::vector<std::wstring_view> strings;
+    for (size_t at = 0; at < value.size();) {
+        const size_t end = std::min(value.find(L'\0', at), value.size());
+        strings.push_back(value.substr(at, end - at));
         at = end + 1;
+    }
+    // Pairs of source and target; an empty target deletes the source. A source is never empty:
+    // an empty string where one is due is a stray one, passed over so that it cannot shift the
+    // pairs, and a rename's target is never read as a source.
+    std::vector<std::wstring> pending;
+    for (size_t i = 0; i < strings.size(); ++i) {
+        if (strings[i].empty())
+            continue;
+        const std::wstring_view source = strings[i];
+        if (++i < strings.size() && strings[i].empty())
+            pending.emplace_back(source.starts_with(L"\\??\\") ? source.substr(4) : source);
     }
     return pending;
 }

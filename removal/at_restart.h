@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // True below a Program Files folder or the all-users Programs folder, with no link on the
@@ -16,5 +17,9 @@ bool DeleteAtRestart(const std::wstring& path);
 
 // The paths the system will delete at the next restart, without the "\??\" prefix.
 std::vector<std::wstring> PendingDeletions();
+
+// The deletions among PendingFileRenameOperations' strings (a REG_MULTI_SZ's text, its NULs
+// included, the final ones optional), without the "\??\" prefix.
+std::vector<std::wstring> ParsePendingDeletions(std::wstring_view value);
 
 bool IsPending(const std::vector<std::wstring>& pending, const std::wstring& path);

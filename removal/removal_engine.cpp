@@ -193,6 +193,7 @@ void RemoveShortcutGroup(const RemovalJob& job, RemovalProgress& progress, FILE*
     } else {
         const FolderFate contents = DeleteFolderContents(folder, progress, diagnostics);
         const std::wstring group = Extended(folder);
+        // Scripts match the diagnostic below as it stands, "shoortcut" included.
         if (!RemoveDirectoryW(group.c_str()) &&
             !(contents == FolderFate::kAtRestart && RemoveAtRestart(group, progress)))
             Report(diagnostics, "Delete shoortcut directory failed.\n");
@@ -210,7 +211,7 @@ std::wstring ResolveFolderBelow(const std::wstring& parent, const std::wstring& 
     if (parent.empty() || !IsPlainRelativeName(name))
         return {};
     std::wstring base = FullPath(parent);
-    const std::wstring folder = FullPath(parent + L"\\" + name);
+    std::wstring folder = FullPath(parent + L"\\" + name);
     if (base.empty() || folder.empty())
         return {};
     if (!base.ends_with(L'\\'))
@@ -228,7 +229,8 @@ std::wstring ResolveFolderBelow(const std::wstring& parent, const std::wstring& 
     return folder;
 }
 
-FolderFate DeleteFolderContents(std::wstring folder, RemovalProgress& progress, FILE* diagnostics) {
+FolderFate DeleteFolderContents(const std::wstring& folder, RemovalProgress& progress,
+                                FILE* diagnostics) {
     const std::wstring full = FullPath(folder);
     if (full.empty())
         return FolderFate::kStays;

@@ -42,7 +42,7 @@ enum class FolderFate { kGone, kAtRestart, kStays };
 // removed as links and never entered; a folder that is itself a link is left alone. Files in
 // use go at the next restart, and so do the folders that only they keep. Tells what became
 // of the contents.
-FolderFate DeleteFolderContents(std::wstring folder, RemovalProgress& progress,
+FolderFate DeleteFolderContents(const std::wstring& folder, RemovalProgress& progress,
                                 FILE* diagnostics = stdout);
 
 // Deletes the product's uninstall key with all its subkeys; 1 when it was deleted.

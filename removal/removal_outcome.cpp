@@ -98,43 +98,6 @@ Leftovers LeftBehind(const RemovalJob& job) {
     return survey.found;
 }
 
-std::wstring ResultLine(int exitCode) {
-    const wchar_t* meaning = L"unknown";
-    switch (exitCode) {
-    case kExitRemoved:
-        meaning = L"success: the product was removed";
-        break;
-    case kExitFailed:
-        meaning = L"failure: parts of the product stayed";
-        break;
-    case kExitRemovedAtRestart:
-        meaning = L"success: the product was removed; a restart deletes the files in use";
-        break;
-    case kExitBadConfiguration:
-        meaning = L"failure: the registration names no product folder or shortcut group";
-        break;
-    case kExitNotInstalled:
-        meaning = L"failure: the product is not installed";
-        break;
-    case kExitRetryLater:
-        meaning = L"retry later: a MetaTrader terminal or another Uninstall.exe is running";
-        break;
-    case kExitBadArgument:
-        meaning = L"failure: an argument was not understood";
-        break;
-    case kExitNoLock:
-        meaning = L"failure: the lock that keeps a second Uninstall.exe out cannot be taken";
-        break;
-    case kExitCancelled:
-        meaning = L"cancelled: nothing was removed";
-        break;
-    case kExitRestartStarted:
-        meaning = L"success: the product was removed; the computer restarts now";
-        break;
-    }
-    return L"Result: " + std::to_wstring(exitCode) + L" (" + meaning + L")";
-}
-
 int ExitCodeOf(const Leftovers& left) {
     return !left.stayed.empty()      ? kExitFailed
            : !left.atRestart.empty() ? kExitRemovedAtRestart

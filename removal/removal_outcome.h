@@ -4,27 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "removal/exit_codes.h"
 #include "removal/removal_engine.h"
 #include "removal/removal_log.h"
-
-// Codes from the Windows Installer's table, which the engines' defaults already read:
-// 0 success, 3010 success once the machine restarts, 1618 retry later, anything else failure.
-enum UnattendedExitCode : int {
-    kExitRemoved = ERROR_SUCCESS,                          // 0
-    kExitBadArgument = ERROR_INVALID_PARAMETER,            // 87
-    kExitNoLog = ERROR_CANNOT_MAKE,                        // 82
-    kExitFailed = ERROR_INSTALL_FAILURE,                   // 1603
-    kExitNotInstalled = ERROR_UNKNOWN_PRODUCT,             // 1605
-    kExitRetryLater = ERROR_INSTALL_ALREADY_RUNNING,       // 1618
-    kExitBadConfiguration = ERROR_BAD_CONFIGURATION,       // 1610
-    kExitRemovedAtRestart = ERROR_SUCCESS_REBOOT_REQUIRED, // 3010
-    kExitNoLock = ERROR_LOCK_FAILED,                       // 167
-    kExitCancelled = ERROR_INSTALL_USEREXIT,               // 1602, the wizard only
-    kExitRestartStarted = ERROR_SUCCESS_REBOOT_INITIATED,  // 1641, the wizard only
-};
-
-// The log's last line: the code and what it means.
-std::wstring ResultLine(int exitCode);
 
 struct Leftovers {
     std::vector<std::wstring> stayed;

@@ -14,13 +14,12 @@ tools/install-deps
 # 64-bit build of the same sources, which finds the same installation.
 if tools/host-32bit; then
     build=${BUILD_DIR:-build}
-    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --preset x86 -B "$build" >/dev/null
     echo "Showing the shipped 32-bit Uninstall.exe."
 else
     [ $? = 1 ] || exit 1
     build=${BUILD_DIR:-build}-x64
-    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
+    cmake --preset x64 -B "$build" >/dev/null
     echo "Showing the 64-bit build of Uninstall.exe: this host runs no 32-bit code."
 fi
 cmake --build "$build" -j "$(nproc)" --target Uninstall make-install-log make-shortcut hold-file

@@ -9,8 +9,6 @@
 set -eu
 cd "$(dirname "$0")/.."
 tools/install-deps
-build=${BUILD_DIR:-build}
-build64=$build-x64
 
 if tools/host-32bit; then runs32=1; else
     status=$?
@@ -18,20 +16,20 @@ if tools/host-32bit; then runs32=1; else
     runs32=0
 fi
 
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+# The presets of CMakePresets.json: x86 builds in build/, x64 in build-x64/ and checks the
+# x86 build's Uninstall.exe.
+cmake --preset x86 >/dev/null
 failed=0
 if [ $runs32 = 1 ]; then
-    cmake --build "$build" -j "$(nproc)"
-    (cd "$build" && ctest --output-on-failure -j 2) || failed=1
+    cmake --build --preset x86 -j "$(nproc)"
+    ctest --preset x86 || failed=1
 else
-    cmake --build "$build" -j "$(nproc)" --target Uninstall
+    cmake --build --preset x86 -j "$(nproc)" --target Uninstall
 fi
 
-cmake -S . -B "$build64" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
-    -DSHIPPED_UNINSTALL_EXE="$(cd "$build" && pwd)/app/Uninstall.exe" >/dev/null
-cmake --build "$build64" -j "$(nproc)"
-(cd "$build64" && ctest --output-on-failure -j 2) || failed=1
+cmake --preset x64 >/dev/null
+cmake --build --preset x64 -j "$(nproc)"
+ctest --preset x64 || failed=1
 
 if [ $runs32 = 1 ]; then
     echo "Builds run: the 32-bit suite (64-bit and 32-bit prefixes) and the 64-bit suite."

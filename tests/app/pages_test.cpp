@@ -3,13 +3,12 @@
 
 #include "app/banner.h"
 #include "app/page_loop.h"
-#include "app/process_list.h"
 #include "app/uninstall_dlg.h"
 #include "res/resource.h"
 #include "controls/complete_dlg.h"
 #include "removal/progress_dlg.h"
-#include "removal/removal_log.h"
 #include "tests/framework/shown_dialog.h"
+#include "tests/planted_links.h"
 
 namespace {
 
@@ -69,39 +68,11 @@ TEST(Banner, PagesDrawTheProgramsPictureWhateverTheFileHolds) {
     }
 }
 
-// The banner file and a /LOG file lie in folders the user may write to: a link planted at
-// their place, or on a folder above it, must leave its target as it was.
-TEST(PlantedLinks, LeaveTheirTargetsAsTheyWere) {
-    using test::Unix;
-    const test::fs::path temp = test::fs::path(BannerFilePath()).parent_path(),
-                         real = temp / (L"Corvina real " + test::kPid),
-                         linked = temp / (L"Corvina linked " + test::kPid);
-    const auto writeBanner = [](const std::wstring& path) {
+// The banner file lies in the user's temporary folder.
+TEST(Banner, LeavesTheTargetsOfPlantedLinksAsTheyWere) {
+    test::ExpectPlantedLinksLeaveTargets(BannerFilePath(), [](const std::wstring& path) {
         WriteBannerFile(GetModuleHandleW(nullptr), path);
-    };
-    const auto writeLog = [](const std::wstring& path) { RemovalLog().Create(path); };
-    for (const auto& [name, write] :
-         {std::pair<std::wstring, void (*)(const std::wstring&)>{L"banner.jpg", writeBanner},
-          {L"removal.log", writeLog}}) {
-        const test::fs::path target = real / name, place = write == writeLog
-                                                               ? temp / name
-                                                               : test::fs::path(BannerFilePath());
-        test::Touch(target);
-        for (const std::wstring& plant : {L"ln -s " + Unix(target) + L" " + Unix(place),
-                                          L"ln " + Unix(target) + L" " + Unix(place),
-                                          L"ln -s " + Unix(real) + L" " + Unix(linked)}) {
-            SCOPED_TRACE(name + L": " + plant);
-            std::ofstream(target) << "x";
-            test::Host(L"rm -rf " + Unix(place) + L" " + Unix(linked) + L"; " + plant);
-            write((plant.ends_with(Unix(linked)) ? linked / name : place).wstring());
-            std::ifstream kept(target);
-            EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "x");
-        }
-        test::Host(L"rm -rf " + Unix(place) + L" " + Unix(linked) + L" " + Unix(real));
-        write(place.wstring()); // where nothing was planted the file is written
-        EXPECT_GE(test::fs::file_size(place), 3u);
-        DeleteFileW(place.c_str());
-    }
+    });
 }
 
 // Run at 96, 144 and 192 DPI: fonts and page follow the display, the system stretches nothing.
@@ -273,19 +244,6 @@ TEST(ProgressPage, ListScrollsToItsWidestLineAndCopiesAllLines) {
         }
         EXPECT_TRUE(test::WaitUntil([&] { return ClipboardText() == all; }, 5000));
     }
-}
-
-TEST(ProcessList, FindsARunningProgramByItsBareNameInAnyCaseOnly) {
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const std::wstring path = self, name = path.substr(path.rfind(L'\\') + 1);
-    std::wstring upper = name;
-    CharUpperW(upper.data());
-    EXPECT_TRUE(IsProcessRunning(name));
-    EXPECT_TRUE(IsProcessRunning(upper));
-    EXPECT_FALSE(IsProcessRunning(L"x" + name));
-    EXPECT_FALSE(IsProcessRunning(name.substr(0, 5)));
-    EXPECT_FALSE(IsProcessRunning(path));
 }
 
 TEST(ProgressPage, CannotBeLeftWhileTheRemovalRuns) {

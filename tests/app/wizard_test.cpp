@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <regex>
 #include <share.h>
 
 #include <aclapi.h>
@@ -86,6 +87,17 @@ bool Names(const fs::path& file, WELL_KNOWN_SID_TYPE group) {
     return named;
 }
 
+// The file version that the system shows for the file, from its version resource.
+std::wstring FileVersion(const fs::path& file) {
+    std::vector<BYTE> block(GetFileVersionInfoSizeW(file.c_str(), nullptr) + 1);
+    wchar_t* text = nullptr;
+    UINT length = 0;
+    GetFileVersionInfoW(file.c_str(), 0, DWORD(block.size()), block.data());
+    return VerQueryValueW(block.data(), L"\\StringFileInfo\\040904B0\\FileVersion",
+                          reinterpret_cast<void**>(&text), &length)
+               ? text
+               : L"none";
+}
 // Presses and releases each key, as the keyboard would; true once the item has the focus,
 // within 2 s (at once without one).
 bool Type(std::initializer_list<WORD> keys, HWND focus = nullptr) {
@@ -249,6 +261,14 @@ class Wizard : public ::testing::Test {
         GetExitCodeProcess(wizard.Get(), &code);
         return code;
     }
+    Installation in;
+    Program wizard;
+    HWND welcome = nullptr;
+};
+
+// Runs without a window, beside a wizard where a test wants one.
+class Unattended : public Wizard {
+  protected:
     // An unattended run with a log, to its end; notes whether a window of it was ever seen.
     DWORD RunUnattended(const std::wstring& arguments = L"/S") {
         const Program run(
@@ -265,15 +285,12 @@ class Wizard : public ::testing::Test {
         return code;
     }
     static BOOL CALLBACK NoteWindow(HWND window, LPARAM self) {
-        auto* test = reinterpret_cast<Wizard*>(self);
+        auto* test = reinterpret_cast<Unattended*>(self);
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
         test->windowSeen |= owner == test->unattended && IsWindowVisible(window);
         return TRUE;
     }
-    Installation in;
-    Program wizard;
-    HWND welcome = nullptr;
     DWORD unattended = 0;
     bool windowSeen = false;
 };
@@ -314,7 +331,7 @@ TEST_F(Wizard, RemovesTheWholeProductFromWelcomeToFinish) {
                 (Exists(in.namesake / L"Readme.txt") && KeyExists(kProductKey, kNativeView)));
 }
 
-TEST_F(Wizard, HoldsTheRemovalBackWhileATerminalRuns) {
+TEST_F(Unattended, HoldsTheRemovalBackWhileATerminalRuns) {
     {
         // Unattended, the deployment engine is told to try again later.
         const Program terminal = StartProgram(TERMINAL_EXE);
@@ -331,6 +348,27 @@ TEST_F(Wizard, HoldsTheRemovalBackWhileATerminalRuns) {
         EXPECT_TRUE(IsWindowVisible(welcome)) << "a click on the disabled Next went through";
     }
     EXPECT_TRUE(WaitUntil([&] { return ItemEnabled(welcome, IDOK); }, 2000));
+}
+
+// The log /LOG names: a first line with date, time, version and command line, the list's
+// lines and the result.
+TEST_F(Wizard, LogsTheRemovalWhereTheCommandLineSays) {
+    const std::wstring arguments = L"/LOG=\"" + in.log.wstring() + L"\"";
+    ASSERT_TRUE(Start(arguments));
+    Press(GoToProgress(), IDOK);
+    Press(WaitForPage(IDC_COMPLETE_TEXT), IDCANCEL);
+    EXPECT_EQ(ExitCode(), 0u);
+    const Strings lines = FileLines(in.log);
+    ASSERT_GE(lines.size(), 2u);
+    std::wsmatch first;
+    ASSERT_TRUE(std::regex_match(lines.front(), first,
+                                 std::wregex(L"\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d Corvina "
+                                             L"Uninstall (.+), command line: (.+)")))
+        << lines.front();
+    EXPECT_EQ(first.str(1), FileVersion(UNINSTALL_EXE));
+    EXPECT_EQ(first.str(2), Command(arguments));
+    EXPECT_EQ(Strings(lines.begin() + 1, lines.end() - 1), in.ListedSteps());
+    EXPECT_EQ(lines.back(), L"Result: 0 (success: the product was removed)");
 }
 
 TEST_F(Wizard, LeavingTheWelcomePageRemovesNothing) {
@@ -403,7 +441,7 @@ TEST_F(Wizard, ReadsNoLogOutsideProgramFiles) {
     RemoveTree(planted);
 }
 
-TEST_F(Wizard, RemovesUnattendedAsTheWizardDoesWithoutAWindow) {
+TEST_F(Unattended, RemovesAsTheWizardDoesWithoutAWindow) {
     EXPECT_EQ(RunUnattended(L"/s"), 0u);
     EXPECT_FALSE(windowSeen);
     EXPECT_TRUE(in.Removed());
@@ -413,7 +451,7 @@ TEST_F(Wizard, RemovesUnattendedAsTheWizardDoesWithoutAWindow) {
     EXPECT_EQ(lines.back(), L"Result: 0 (success: the product was removed)");
 }
 
-TEST_F(Wizard, TouchesNothingUnattendedWithoutTheProductKey) {
+TEST_F(Unattended, TouchesNothingWithoutTheProductKey) {
     // The wizard's defaults would empty "EXA" folders that belong to somebody else.
     DeleteKeyTree(kProductKey);
     Touch(kInstallerFiles / L"EXA\\keep.txt");
@@ -422,7 +460,7 @@ TEST_F(Wizard, TouchesNothingUnattendedWithoutTheProductKey) {
     RemoveTree(kInstallerFiles / L"EXA");
 }
 
-TEST_F(Wizard, TouchesNothingUnattendedOnABadCommandLine) {
+TEST_F(Unattended, TouchesNothingOnABadCommandLine) {
     // A later /LOG names the log: one that cannot be made is refused before anything else.
     for (const auto& [arguments, code] :
          {std::pair{L"/S /bogus", 87u}, {L"/S /LOG=C:\\nowhere\\removal.log", 82u}}) {
@@ -435,7 +473,7 @@ TEST_F(Wizard, TouchesNothingUnattendedOnABadCommandLine) {
 
 // A file held open where only administrators write goes at the next restart; one in the
 // temporary folder stays. A logged folder, the terminal's, stays and is not counted.
-TEST_F(Wizard, NamesWhatStayedUnattended) {
+TEST_F(Unattended, NamesWhatStayed) {
     const fs::path temporary = fs::temp_directory_path() / (L"E2E held " + kPid);
     const std::wstring held[] = {in.logged[0], temporary.wstring()};
     const PendingRenames pending;
@@ -458,7 +496,7 @@ TEST_F(Wizard, NamesWhatStayedUnattended) {
     DeleteFileW(temporary.c_str());
 }
 
-TEST_F(Wizard, TouchesNothingUnattendedWhenTheRegistrationNamesNoFolder) {
+TEST_F(Unattended, TouchesNothingWhenTheRegistrationNamesNoFolder) {
     const fs::path others[] = {kInstallerFiles / L"EXA\\a.txt", kCommonPrograms / L"EXA\\a.lnk"};
     for (const fs::path& file : others)
         Touch(file); // where the wizard's defaults lead
@@ -479,7 +517,7 @@ TEST_F(Wizard, TouchesNothingUnattendedWhenTheRegistrationNamesNoFolder) {
 }
 
 // Unattended, a second instance ends 1618; a wizard shows the first one's page and ends 0.
-TEST_F(Wizard, LeavesTheRemovalToTheFirstInstance) {
+TEST_F(Unattended, LeavesTheRemovalToTheFirstInstance) {
     ASSERT_TRUE(Start());
     ShowWindow(welcome, SW_MINIMIZE);
     ASSERT_TRUE(WaitUntil([&] { return IsIconic(welcome) != FALSE; }, 2000));
@@ -493,7 +531,7 @@ TEST_F(Wizard, LeavesTheRemovalToTheFirstInstance) {
     EXPECT_TRUE(in.Removed());
 }
 
-TEST_F(Wizard, TakesOverTheMutexOfACrashedInstance) {
+TEST_F(Unattended, TakesOverTheMutexOfACrashedInstance) {
     ASSERT_TRUE(Start());
     // Kept past its holder's end: the mutex is then abandoned, not gone.
     DWORD error = ERROR_SUCCESS;
@@ -506,7 +544,7 @@ TEST_F(Wizard, TakesOverTheMutexOfACrashedInstance) {
 }
 
 // The same program in another folder, a user's look-alike, is not the removal's to bring forward.
-TEST_F(Wizard, BringsNoOtherProgramsPageForward) {
+TEST_F(Unattended, BringsNoOtherProgramsPageForward) {
     const fs::path lookAlike = fs::temp_directory_path() / (L"look-alike " + kPid);
     fs::create_directories(lookAlike);
     fs::copy_file(UNINSTALL_EXE, lookAlike / L"Uninstall.exe");
@@ -521,7 +559,7 @@ TEST_F(Wizard, BringsNoOtherProgramsPageForward) {
 }
 
 // A user may lay a file where an administrator's log will be; it is made anew for administrators.
-TEST_F(Wizard, ReplacesALogFileAUserLaidFirst) {
+TEST_F(Unattended, ReplacesALogFileAUserLaidFirst) {
     std::ofstream(in.log) << "planted by a user\nResult: 0\n";
     ASSERT_TRUE(Names(in.log, WinWorldSid)); // everybody may read it, as the folder has it
     EXPECT_EQ(RunUnattended(), 0u);
@@ -570,7 +608,7 @@ TEST_F(Wizard, NamesWhatStayedAndTheLogOnTheLastPage) {
 
 // The renamed uninstaller and its folder go at the next restart (Removed says so); a new
 // Uninstall.exe that a reinstall lays there meanwhile is not touched.
-TEST_F(Wizard, LeavesNoFolderBehindButSparesAReinstall) {
+TEST_F(Unattended, LeavesNoFolderBehindButSparesAReinstall) {
     EXPECT_EQ(RunUnattended(), 0u);
     ASSERT_TRUE(in.Removed());
     fs::copy_file(UNINSTALL_EXE, in.product / L"Uninstall.exe");

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <oleacc.h>
 
+#include <atomic>
+
 #include "controls/hyperlink.h"
 #include "controls/link_opener.h"
 #include "tests/framework/shown_dialog.h"
@@ -11,7 +13,6 @@ namespace {
 using Look = std::pair<COLORREF, bool>; // the text colour and whether the font underlines
 const Look kNormal{RGB(0, 0, 238), false}, kVisited{RGB(85, 26, 139), false},
     kHover{RGB(255, 0, 0), true};
-const UINT kKillHoverTimer = WM_APP;
 bool Underlines(WPARAM font) {
     LOGFONTW face{};
     return GetObjectW(reinterpret_cast<HFONT>(font), sizeof(face), &face) && face.lfUnderline;
@@ -30,16 +31,20 @@ LRESULT CALLBACK RecordSetFont(int code, WPARAM wp, LPARAM lp) {
     return CallNextHookEx(nullptr, code, wp, lp);
 }
 
+// The timer messages the link's thread takes for the link, as a hook there sees them.
+std::atomic<int> g_linkTimerMessages;
+LRESULT CALLBACK CountLinkTimers(int code, WPARAM wp, LPARAM lp) {
+    const auto* taken = reinterpret_cast<const MSG*>(lp);
+    if (taken->hwnd == g_sent.link && taken->message == WM_TIMER)
+        ++g_linkTimerMessages;
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
 // The fixture is a page with one link, shown for each test.
 class HyperLink : public ::testing::Test, public CDialog {
   protected:
     HyperLink() : CDialog(300) {}
     void DoDataExchange(CDataExchange* dx) override { DDX_Control(dx, 301, link); }
-    // Handled on the page's thread, which owns the link's timers.
-    bool OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) override {
-        result = msg == kKillHoverTimer && KillTimer(link.m_hWnd, 100);
-        return msg == kKillHoverTimer;
-    }
     // What the link answers its parent's colour request with, and its font.
     Look Shown() const {
         const HDC dc = GetDC(link.m_hWnd);
@@ -91,10 +96,17 @@ TEST_F(HyperLink, HoverWinsOverVisited) {
 }
 
 TEST_F(HyperLink, EndsTheHoverAndItsTimerWhenThePointerLeaves) {
+    g_sent = {link.m_hWnd, {}};
+    const HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, &CountLinkTimers, nullptr,
+                                         GetWindowThreadProcessId(m_hWnd, nullptr));
     Enter();
+    EXPECT_TRUE(test::WaitUntil([] { return g_linkTimerMessages > 0; }, 2000)) << "no polling";
     Leave();
     EXPECT_EQ(Shown(), kNormal);
-    EXPECT_FALSE(::SendMessageW(m_hWnd, kKillHoverTimer, 0, 0)) << "timer 100 outlived the hover";
+    g_linkTimerMessages = 0;
+    Sleep(1000); // many times the polling period
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(g_linkTimerMessages, 0) << "the timer outlived the hover";
 }
 
 // In the manner of Wine's message-sequence tests: what reaches the control is recorded.

@@ -18,10 +18,17 @@ class Dialog : public ::testing::Test, public CDialog {
     Dialog() : CDialog(200) {}
     void DoDataExchange(CDataExchange* dx) override { DDX_Control(dx, 202, link); }
     bool OnCommand(UINT id, UINT code) override {
+        seen = CurrentMessage();
         return id == 202 ? ++parentClicks : CDialog::OnCommand(id, code);
+    }
+    void OnTimer(UINT_PTR) override { seen = CurrentMessage(); }
+    bool OnMessage(UINT, WPARAM, LPARAM, LRESULT&) override {
+        seen = CurrentMessage();
+        return true;
     }
     ClickableStatic link;
     int parentClicks = 0;
+    MSG seen{};
     ShownDialog shown{*this};
 };
 
@@ -32,6 +39,18 @@ TEST_F(Dialog, GivesAReflectedClickToTheControlAlone) {
                    reinterpret_cast<LPARAM>(link.m_hWnd));
     EXPECT_EQ(link.clicks, 1);
     EXPECT_EQ(parentClicks, 0);
+}
+
+TEST_F(Dialog, HandlersSeeTheMessageTheyHandle) {
+    for (const auto& [msg, wp, lp] : {std::tuple<UINT, WPARAM, LPARAM>{WM_APP + 1, 7, 11},
+                                      {WM_TIMER, 42, 0},
+                                      {WM_COMMAND, MAKEWPARAM(202, STN_DBLCLK), 0}}) {
+        SCOPED_TRACE(msg);
+        seen = {};
+        ::SendMessageW(m_hWnd, msg, wp, lp);
+        EXPECT_EQ(std::tie(seen.hwnd, seen.message, seen.wParam, seen.lParam),
+                  std::tie(m_hWnd, msg, wp, lp));
+    }
 }
 
 TEST_F(Dialog, LetsGoOfItsWindowsWhenItEnds) {
