@@ -1,6 +1,8 @@
 // The program's entry point: the application object was built by static initialisation.
 #include "framework/win_app.h"
 
+#include "framework/routine.h"
+
 #include <cstdlib>
 
 // The elevated program's search path holds the user's own PATH entries and the current
@@ -9,8 +11,7 @@
 static void LoadDllsFromTheSystemOnly() {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
     const auto setDefault =
-        reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void (*)()>(
-            GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+        BindRoutine<SetDefaultDllDirectoriesFn>(L"kernel32.dll", "SetDefaultDllDirectories");
     if (setDefault)
         setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
     SetDllDirectoryW(L"");
