@@ -2,8 +2,8 @@
 
 #include <shellapi.h>
 
+#include "framework/text.h"
 #include "framework/unique_handle.h"
-#include "removal/removal_log.h"
 
 namespace {
 

@@ -26,7 +26,8 @@ class LoggedMessages : public NtdllEntryPointProvider {
     RemovalLog& m_log;
 };
 
-// The list lines the wizard would show, in the log; the rest has no reader here.
+// The list lines the wizard would show and the diagnostics, in the log; the rest has no reader
+// here.
 class LoggedProgress : public RemovalProgress {
   public:
     explicit LoggedProgress(RemovalLog& log) : m_log(log) {}
@@ -35,6 +36,7 @@ class LoggedProgress : public RemovalProgress {
     void AddLine(const std::wstring& line) override { m_log.Line(line); }
     void StepProgress() override {}
     void SetStatusText(const std::wstring&) override {}
+    void Diagnostic(const std::wstring& line) override { m_log.Line(line); }
 
   private:
     RemovalLog& m_log;
@@ -121,7 +123,7 @@ int RunUnattended(const CommandLine& commandLine, bool anotherRuns) {
     const ProductRegistration registration = ReadProductRegistration(registry);
     // The wizard goes on with the defaults before a person who can still cancel; unattended,
     // they would empty folders named "EXA" that are not ours.
-    if (!registry.OpenKey(ProductKeyPath(), FALSE, FALSE))
+    if (!OpenProductKey(registry))
         return Finish(log, kExitNotInstalled);
     if (!NamesBothFolders(registry, log))
         return Finish(log, kExitBadConfiguration);
@@ -134,6 +136,6 @@ int RunUnattended(const CommandLine& commandLine, bool anotherRuns) {
     ReadInstallLog(*record, registration.productDir);
     const RemovalJob job{*record, registration.productDir, registration.menuGroup, registry};
     LoggedProgress progress(log);
-    RunRemoval(job, progress, DiagnosticsStream(&log));
+    RunRemoval(job, progress);
     return LogOutcome(log, job);
 }

@@ -23,8 +23,8 @@ BOOL CProgressDlg::OnInitDialog() {
     m_progress.SetStep(1);
     m_progress.SetRange(0, static_cast<short>(LOWORD(LoggedEntryCount(m_log))));
     m_removalLog = stores.removalLog;
-    m_run.emplace(RemovalRun{RemovalJob{m_log, stores.productDir, stores.menuGroup, m_registry},
-                             this, DiagnosticsStream(m_removalLog)});
+    m_run.emplace(
+        RemovalRun{RemovalJob{m_log, stores.productDir, stores.menuGroup, m_registry}, this});
     m_worker = AfxBeginThread(&RemovalWorker, &*m_run);
     if (!m_worker)
         m_finished = true; // nothing runs, so nothing must hold the page
@@ -58,6 +58,12 @@ void CProgressDlg::StepProgress() {
 
 void CProgressDlg::SetStatusText(const std::wstring& text) {
     ::SetWindowTextW(GetDlgItem(IDC_STATUS), text.c_str());
+}
+
+void CProgressDlg::Diagnostic(const std::wstring& line) {
+    // For the log's reader; the list is the user's.
+    if (m_removalLog)
+        m_removalLog->Line(line);
 }
 
 bool CProgressDlg::OnCommand(UINT id, UINT notifyCode) {

@@ -27,6 +27,7 @@ class CProgressDlg : public CWizardPage, public RemovalProgress {
     void AddLine(const std::wstring& line) override;
     void StepProgress() override;
     void SetStatusText(const std::wstring& text) override;
+    void Diagnostic(const std::wstring& line) override;
 
   protected:
     void DoDataExchange(CDataExchange* dx) override;

@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
 #include "ntregistry/nt_registry.h"
@@ -20,7 +19,7 @@ struct RemovalJob {
 };
 
 // Where the engine reports each step (the progress page implements it with synchronous messages;
-// an unattended run will write lines to a log file instead).
+// an unattended run writes lines to a log file instead).
 class RemovalProgress {
   public:
     virtual ~RemovalProgress() = default;
@@ -29,36 +28,21 @@ class RemovalProgress {
     virtual void AddLine(const std::wstring& line) = 0;
     virtual void StepProgress() = 0;
     virtual void SetStatusText(const std::wstring& text) = 0;
+    // What could not be removed, for the log's reader; never a line of the list.
+    virtual void Diagnostic(const std::wstring& line) = 0;
 };
 
 // A removal handed to a worker thread; it and all it refers to must outlive the thread.
 struct RemovalRun {
     RemovalJob job;
     RemovalProgress* progress;
-    FILE* diagnostics = stdout;
 };
 
 // Thread procedure: run is the RemovalRun*.
 DWORD WINAPI RemovalWorker(LPVOID run);
 
-// The whole removal on the calling thread; diagnostics go to the given stream.
-void RunRemoval(const RemovalJob& job, RemovalProgress& progress, FILE* diagnostics = stdout);
-
-// True for a file the removal spares in the product folder (its path ends in "Uninstall.exe").
-bool IsSparedFile(const std::wstring& path);
-
-enum class FolderFate { kGone, kAtRestart, kStays };
-
-// Removes everything below folder except the spared files; the folder itself stays. Links are
-// removed as links and never entered; a folder that is itself a link is left alone. Files in
-// use go at the next restart, and so do the folders that only they keep. Tells what became
-// of the contents.
-FolderFate DeleteFolderContents(std::wstring folder, RemovalProgress& progress,
-                                FILE* diagnostics = stdout);
+// The whole removal on the calling thread.
+void RunRemoval(const RemovalJob& job, RemovalProgress& progress);
 
 // Deletes the product's uninstall key with all its subkeys; 1 when it was deleted.
 BOOL UnregisterProduct(CNtRegistry& registry);
-
-// The full path of parent\name when it lies strictly below parent with no link on the way,
-// else empty. name must be a plain relative name: not empty, not rooted, no drive, no "..".
-std::wstring ResolveFolderBelow(const std::wstring& parent, const std::wstring& name);
