@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr NTSTATUS kStatusObjectNameNotFound = static_cast<NTSTATUS>(0xC0000034);
-constexpr NTSTATUS kStatusSharingViolation = static_cast<NTSTATUS>(0xC0000043);
 constexpr ACCESS_MASK kFolderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
 
 // The listing's attributes only spare work and veto: the entry's own handle decides.

@@ -35,6 +35,11 @@ Place ResolvePlace(const std::wstring& root, const std::wstring& name);
 // A file the removal leaves where it is: its name ends in "Uninstall.exe", case and all.
 bool IsSparedName(std::wstring_view name);
 
+inline constexpr NTSTATUS kStatusObjectNameNotFound = static_cast<NTSTATUS>(0xC0000034);
+inline constexpr NTSTATUS kStatusObjectPathNotFound = static_cast<NTSTATUS>(0xC000003A);
+inline constexpr NTSTATUS kStatusSharingViolation = static_cast<NTSTATUS>(0xC0000043);
+inline constexpr NTSTATUS kStatusNotADirectory = static_cast<NTSTATUS>(0xC0000103);
+
 // Opens name below folder, never following a link at its place; a status of ntdll.
 NTSTATUS OpenBelow(HANDLE folder, std::wstring_view name, ACCESS_MASK access, ULONG options,
                    UniqueFileHandle& opened);

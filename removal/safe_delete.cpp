@@ -13,10 +13,6 @@
 
 namespace {
 
-constexpr NTSTATUS kStatusObjectNameNotFound = static_cast<NTSTATUS>(0xC0000034);
-constexpr NTSTATUS kStatusObjectPathNotFound = static_cast<NTSTATUS>(0xC000003A);
-constexpr NTSTATUS kStatusNotADirectory = static_cast<NTSTATUS>(0xC0000103);
-
 // "X:\" and more, with no second colon: no relative path, no network or device path, no stream
 // of a file.
 bool IsOnADrive(std::wstring_view path) {
