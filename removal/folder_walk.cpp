@@ -92,11 +92,16 @@ class Walk {
             if (NT_SUCCESS(status) || status == kStatusObjectNameNotFound)
                 return;
         }
-        NTSTATUS status =
-            OpenBelow(level.folder, name, kFolderAccess | (m_remove ? DELETE : 0), 0, entry);
+        ACCESS_MASK granted = kFolderAccess | (m_remove ? DELETE : 0);
+        NTSTATUS status = OpenBelow(level.folder, name, granted, 0, entry);
         const bool held = status == kStatusSharingViolation;
-        if (!NT_SUCCESS(status) && status != kStatusObjectNameNotFound)
-            status = OpenBelow(level.folder, name, FILE_READ_ATTRIBUTES, 0, entry);
+        // What cannot be opened to go is still judged, and a folder held open still emptied.
+        for (const ACCESS_MASK access : {kFolderAccess, ACCESS_MASK{FILE_READ_ATTRIBUTES}}) {
+            if (NT_SUCCESS(status) || status == kStatusObjectNameNotFound)
+                break;
+            granted = access;
+            status = OpenBelow(level.folder, name, granted, 0, entry);
+        }
         if (status == kStatusObjectNameNotFound)
             return;
         const DWORD attributes =
@@ -111,7 +116,7 @@ class Walk {
         // The handle decides; the listing only vetoes. Where the platform opens what a link
         // leads to (Wine does with Unix links), the listing still shows the link.
         const bool agreed = readable && link == listed.link;
-        if (agreed && folder && !link && !held) {
+        if (agreed && folder && !link && (granted & FILE_LIST_DIRECTORY)) {
             const HANDLE handle = entry.Get();
             m_open.push_back({handle, std::move(entry), level.final + L"\\" + name, List(handle)});
             return;
@@ -120,16 +125,17 @@ class Walk {
             m_report.StillThere(Plain(level.final + L"\\" + name));
             return;
         }
-        const bool gone = agreed && (held ? !folder && !link && WaitsForRestart(entry.Get(), level)
+        const bool gone = agreed && (held ? !folder && !link && GoesAtRestart(entry.Get(), level)
                                           : DeleteByHandle(entry.Get()));
         if (!gone)
             Stays(level, folder);
     }
 
-    bool WaitsForRestart(HANDLE entry, Level& level) {
-        if (!MayWaitForRestart(entry, m_place))
+    // Something held open, scheduled by its handle's final path; level is the folder it keeps.
+    bool GoesAtRestart(HANDLE handle, Level& level) {
+        if (!MayWaitForRestart(handle, m_place))
             return false;
-        const std::wstring scheduled = ScheduleAtRestart(entry);
+        const std::wstring scheduled = ScheduleAtRestart(handle);
         if (scheduled.empty())
             return false;
         m_report.AtRestart(scheduled);
@@ -153,15 +159,8 @@ class Walk {
         }
         if (DeleteByHandle(done.folder))
             return;
-        if (!done.blocked && !done.spared && done.atRestart &&
-            MayWaitForRestart(done.folder, m_place)) {
-            const std::wstring scheduled = ScheduleAtRestart(done.folder);
-            if (!scheduled.empty()) {
-                m_report.AtRestart(scheduled);
-                parent.atRestart = true;
-                return;
-            }
-        }
+        if (!done.blocked && !done.spared && done.atRestart && GoesAtRestart(done.folder, parent))
+            return;
         Stays(parent, true);
     }
 
