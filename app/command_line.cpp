@@ -2,9 +2,9 @@
 
 #include <shellapi.h>
 
+#include "framework/text.h"
 #include "framework/unique_handle.h"
 #include "removal/exit_codes.h"
-#include "removal/removal_log.h"
 
 namespace {
 

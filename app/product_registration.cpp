@@ -3,11 +3,7 @@
 #include "ntregistry/nt_registry.h"
 
 ProductRegistration ReadProductRegistration(CNtRegistry& registry) {
-    registry.Initialize();
-    registry.SelectMachineRoot();
-    // Without the product key the reads look in the uninstall key and all take their defaults.
-    registry.OpenKey(kUninstallKeyPath, FALSE, TRUE);
-    registry.OpenKey(ProductKeyPath(), FALSE, TRUE);
+    OpenProductKey(registry);
 
     ProductRegistration r;
     registry.ReadString(r.corvinaVersion, L"CorvinaVersion", L"111");

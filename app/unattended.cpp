@@ -28,13 +28,15 @@ class LoggedMessages : public NtdllEntryPointProvider {
     RemovalLog& m_log;
 };
 
-// The list lines the wizard would show, in the log; the rest has no reader here.
+// The list lines the wizard would show and the diagnostics, in the log; the rest has no reader
+// here.
 class LoggedProgress : public RemovalProgress {
   public:
     explicit LoggedProgress(RemovalLog& log) : m_log(log) {}
     void ClearList() override {}
     void AddLine(const std::wstring& line) override { m_log.Line(line); }
     void StepProgress() override {}
+    void Diagnostic(const std::wstring& line) override { m_log.Line(line); }
 
   private:
     RemovalLog& m_log;
@@ -112,7 +114,7 @@ int RunUnattended(const CommandLine& commandLine, InstanceLock lock, DWORD lockE
     const ProductRegistration registration = ReadProductRegistration(registry);
     // The wizard goes on with the defaults before a person who can still cancel; unattended,
     // they would empty folders named "EXA" that are not ours.
-    if (!registry.OpenKey(ProductKeyPath(), FALSE, FALSE))
+    if (!OpenProductKey(registry))
         return Finish(log, kExitNotInstalled);
     if (!NamesBothFolders(registry, log))
         return Finish(log, kExitBadConfiguration);
@@ -125,5 +127,5 @@ int RunUnattended(const CommandLine& commandLine, InstanceLock lock, DWORD lockE
     ReadInstallLog(*record, registration.productDir);
     const RemovalJob job{*record, registration.productDir, registration.menuGroup, registry};
     LoggedProgress progress(log);
-    return LogOutcome(log, RemoveProduct(job, progress, DiagnosticsStream(&log)));
+    return LogOutcome(log, RemoveProduct(job, progress));
 }

@@ -1,6 +1,8 @@
 // The program's entry point: the application object was built by static initialisation.
 #include "framework/win_app.h"
 
+#include "framework/routine.h"
+
 #include <cstdlib>
 #include <string>
 
@@ -11,8 +13,7 @@
 static void LoadDllsFromTheSystemOnly() {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
     const auto setDefault =
-        reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void (*)()>(
-            GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+        BindRoutine<SetDefaultDllDirectoriesFn>(L"kernel32.dll", "SetDefaultDllDirectories");
     if (!setDefault || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
         wchar_t system[MAX_PATH], windows[MAX_PATH];
         const UINT systemLength = GetSystemDirectoryW(system, MAX_PATH);

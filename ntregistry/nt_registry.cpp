@@ -5,6 +5,7 @@
 #include <iterator>
 #include <type_traits>
 
+#include "framework/routine.h"
 #include "ntregistry/nt_scoped.h"
 
 namespace {
@@ -104,9 +105,8 @@ std::wstring CNtRegistry::BindNtEntryPoints() {
     auto bind = [&](auto& slot, const char* name, bool required) {
         if (missing)
             return;
-        // Through void (*)(), the one function type GCC accepts as a stand-in for any other.
-        slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(
-            reinterpret_cast<void (*)()>(m_provider.FindEntryPoint(ntdll, name)));
+        slot = RoutineAs<std::remove_reference_t<decltype(slot)>>(
+            m_provider.FindEntryPoint(ntdll, name));
         if (!slot && required)
             missing = name;
     };

@@ -8,6 +8,7 @@
 namespace {
 
 constexpr ULONG kSubkeyRecordSize = 1024;
+constexpr ULONG kStatusNameTooLong = 0xC0000106;
 
 } // namespace
 
@@ -36,12 +37,13 @@ BOOL CNtRegistry::DeleteKeyTreeLowerCase(const std::wstring& lowerRoot,
         native.pop_back();
 
     UNICODE_STRING name;
-    m_nt.RtlInitUnicodeString(&name, native.c_str());
-    if (ProbeNulTerminatedKey(native)) {
-        name.Length += 2;
-        name.MaximumLength += 2;
+    if (!CountedName(native, ProbeNulTerminatedKey(native), name)) {
+        m_status = kStatusNameTooLong;
+        return 0;
     }
-    OBJECT_ATTRIBUTES attributes = KeyAttributes(name);
+    // A link key is opened as itself: it has no subkeys of its own, so it goes without the walk
+    // ever entering the key it leads to.
+    OBJECT_ATTRIBUTES attributes = KeyAttributes(name, OBJ_OPENLINK);
     ScopedNtHandle key(m_nt.NtClose);
     m_status = m_nt.NtOpenKey(key.Out(), KEY_ALL_ACCESS, &attributes);
     if (m_status != kStatusSuccess)

@@ -73,9 +73,9 @@ bool CNtRegistry::ProbeNulTerminatedKey(const std::wstring& path) {
         return false;
     const std::wstring native = BuildNativePath(path);
     UNICODE_STRING name;
-    m_nt.RtlInitUnicodeString(&name, native.c_str());
-    name.Length += 2; // the terminating NUL of the text becomes part of the name
-    name.MaximumLength += 2;
+    // The terminating NUL of the text becomes part of the name.
+    if (!CountedName(native, true, name))
+        return false;
     OBJECT_ATTRIBUTES attributes = KeyAttributes(name);
     ScopedNtHandle key(m_nt.NtClose);
     m_status = m_nt.NtOpenKey(key.Out(), KEY_ALL_ACCESS, &attributes);

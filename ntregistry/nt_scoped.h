@@ -54,12 +54,23 @@ class ScopedHeapBlock {
 };
 
 // Names are always full native paths, so there is never a root directory.
-inline OBJECT_ATTRIBUTES KeyAttributes(UNICODE_STRING& name) {
+inline OBJECT_ATTRIBUTES KeyAttributes(UNICODE_STRING& name, ULONG more = 0) {
     OBJECT_ATTRIBUTES attributes = {};
     attributes.Length = sizeof(attributes);
     attributes.ObjectName = &name;
-    attributes.Attributes = OBJ_CASE_INSENSITIVE;
+    attributes.Attributes = OBJ_CASE_INSENSITIVE | more;
     return attributes;
+}
+
+// The whole text as a counted name, embedded NULs included, which a NUL-terminated reading
+// would cut short; with trailingNul, its terminating NUL too. False when the name would not fit.
+inline bool CountedName(const std::wstring& text, bool trailingNul, UNICODE_STRING& name) {
+    const size_t bytes = (text.size() + (trailingNul ? 1 : 0)) * sizeof(wchar_t);
+    if (bytes > 0xFFFE)
+        return false;
+    name.Length = name.MaximumLength = static_cast<USHORT>(bytes);
+    name.Buffer = const_cast<PWSTR>(text.c_str());
+    return true;
 }
 
 // Only A-Z: the registry's own case folding of other letters is left to the platform.

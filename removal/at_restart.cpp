@@ -1,33 +1,14 @@
 #include "removal/at_restart.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
 #include "framework/long_path.h"
-#include "removal/removal_engine.h"
-#include "removal/shell_folder.h"
 
 namespace {
 
 const wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 
 } // namespace
-
-bool IsAdminOnlyPlace(const std::wstring& path) {
-    const std::wstring full = Plain(path);
-    std::vector<std::wstring> roots = ProgramFilesFolders();
-    roots.push_back(ShellFolderPath(CSIDL_COMMON_PROGRAMS));
-    for (const std::wstring& root : roots) {
-        if (LiesBelow(full, root) &&
-            !ResolveFolderBelow(root, full.substr(root.size() + 1)).empty())
-            return true;
-    }
-    return false;
-}
-
-bool DeleteAtRestart(const std::wstring& path) {
-    return MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
-}
 
 std::vector<std::wstring> PendingDeletions() {
     HKEY key;

@@ -1,15 +1,13 @@
 #include "removal/install_log.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
-#include "removal/removal_engine.h"
-#include "removal/shell_folder.h"
+#include "removal/places.h"
 
 namespace {
 
@@ -22,12 +20,12 @@ using UniqueFile = std::unique_ptr<FILE, FileCloser>;
 
 void ReadInstallLog(InstallLogRecord& log, const std::wstring& productDir) {
     std::memset(&log, 0, sizeof log);
-    const std::wstring programFiles = InstallerProgramFiles();
     // Only from the folder the removal accepts: a log elsewhere (".." steps lead to folders
     // anyone may create) must not name the files this elevated program deletes.
-    if (ResolveFolderBelow(programFiles, productDir).empty())
+    const Place product = ResolvePlace(Roots().installerFiles, productDir);
+    if (product.state != Place::kOpen)
         return;
-    const std::wstring path = programFiles + L"\\" + productDir + L"\\Install.log";
+    const std::wstring path = product.final + L"\\Install.log";
     UniqueFile file(_wfopen(path.c_str(), L"rb"));
     if (!file)
         return;

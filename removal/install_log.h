@@ -24,7 +24,7 @@ struct LoggedFile {
 };
 
 // Fills the record from <Program Files>\<productDir>\Install.log when the removal accepts that
-// folder (ResolveFolderBelow). A log that cannot be opened or is refused reads as an empty one;
+// folder (ResolvePlace). A log that cannot be opened or is refused reads as an empty one;
 // a short file leaves the rest zero; bytes past the record are ignored.
 void ReadInstallLog(InstallLogRecord& log, const std::wstring& productDir);
 

@@ -5,7 +5,6 @@
 #include "framework/file_in_place.h"
 #include "framework/long_path.h"
 #include "framework/unique_handle.h"
-#include "removal/at_restart.h"
 
 namespace {
 
@@ -49,23 +48,18 @@ bool IsProductUninstaller(HANDLE running, HANDLE uninstaller) {
            !(b.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY));
 }
 
-std::wstring DeleteAtRestartByHandle(HANDLE handle) {
-    const std::wstring final = FinalPath(handle);
-    return !final.empty() && DeleteAtRestart(final) ? Plain(final) : std::wstring();
-}
-
-std::wstring RemoveOwnFileAtRestart(const std::wstring& productFolder) {
-    if (productFolder.empty())
+std::wstring RemoveOwnFileAtRestart(const Place& product) {
+    if (product.state != Place::kOpen)
         return {};
     // The folder's own file is the one renamed: the running program's name may be another one.
-    const UniqueFileHandle folder = Open(productFolder, FILE_READ_ATTRIBUTES);
-    const UniqueFileHandle own =
-        Open(productFolder + L"\\Uninstall.exe", DELETE | SYNCHRONIZE | FILE_READ_ATTRIBUTES);
+    constexpr std::wstring_view kOwnName = L"Uninstall.exe";
+    UniqueFileHandle own;
+    if (!NT_SUCCESS(OpenBelow(product.folder.Get(), kOwnName, DELETE | FILE_READ_ATTRIBUTES,
+                              FILE_NON_DIRECTORY_FILE, own)) ||
+        !IsReachedAs(own.Get(), product.final, kOwnName))
+        return {};
     const UniqueFileHandle running = Open(RunningProgram(), FILE_READ_ATTRIBUTES);
-    const DWORD folderAttributes = folder ? HandleAttributes(folder.Get()) : 0;
-    if (!own || !running || !(folderAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        (folderAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
-        !IsProductUninstaller(running.Get(), own.Get()))
+    if (!running || !IsProductUninstaller(running.Get(), own.Get()))
         return {};
     const std::wstring unique = L"Uninstall-" + std::to_wstring(GetCurrentProcessId()) + L"-";
     bool renamed = false;
@@ -74,12 +68,13 @@ std::wstring RemoveOwnFileAtRestart(const std::wstring& productFolder) {
     if (!renamed)
         return {};
     // Files go before the folders that hold them, in the order asked.
-    const std::wstring scheduled = DeleteAtRestartByHandle(own.Get());
+    const std::wstring scheduled =
+        MayWaitForRestart(own.Get(), product) ? ScheduleAtRestart(own.Get()) : std::wstring();
     if (scheduled.empty()) {
         // Nothing is due at the restart: the folder keeps its Uninstall.exe as before.
-        RenameInFolder(own.Get(), L"Uninstall.exe");
+        RenameInFolder(own.Get(), std::wstring(kOwnName));
         return {};
     }
-    DeleteAtRestartByHandle(folder.Get());
+    ScheduleAtRestart(product.folder.Get());
     return scheduled;
 }

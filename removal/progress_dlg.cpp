@@ -32,11 +32,7 @@ BOOL CProgressDlg::OnInitDialog() {
     m_progress.SetRange(0, static_cast<short>(LOWORD(LoggedEntryCount(m_log))));
     m_removalLog = stores.removalLog;
     m_run.emplace(RemovalRun{RemovalJob{m_log, stores.productDir, stores.menuGroup, m_registry},
-                             this,
-                             DiagnosticsStream(m_removalLog),
-                             m_hWnd,
-                             kRemovalEnded,
-                             {}});
+                             this, m_hWnd, kRemovalEnded, {}});
     m_worker = AfxBeginThread(&RemovalWorker, &*m_run);
     // Without a thread the page's own does the removal: what the user asked for still happens.
     if (!m_worker)
@@ -78,6 +74,12 @@ void CProgressDlg::AddLine(const std::wstring& line) {
 
 void CProgressDlg::StepProgress() {
     m_progress.StepIt();
+}
+
+void CProgressDlg::Diagnostic(const std::wstring& line) {
+    // For the log's reader; the list is the user's.
+    if (m_removalLog)
+        m_removalLog->Line(line);
 }
 
 bool CProgressDlg::OnCommand(UINT id, UINT notifyCode) {

@@ -24,6 +24,7 @@ class CProgressDlg : public CWizardPage, public RemovalProgress {
     void ClearList() override;
     void AddLine(const std::wstring& line) override;
     void StepProgress() override;
+    void Diagnostic(const std::wstring& line) override;
 
     // What the removal left; read once the page has ended.
     const Leftovers& Outcome() const;

@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
 #include "ntregistry/nt_registry.h"
@@ -27,27 +26,12 @@ class RemovalProgress {
     virtual void ClearList() = 0;
     virtual void AddLine(const std::wstring& line) = 0;
     virtual void StepProgress() = 0;
+    // What could not be removed, for the log's reader; never a line of the list.
+    virtual void Diagnostic(const std::wstring& line) = 0;
 };
 
-// The removal's steps on the calling thread, up to the registration's; diagnostics go to the
-// given stream.
-void RunRemoval(const RemovalJob& job, RemovalProgress& progress, FILE* diagnostics = stdout);
-
-// True for a file the removal spares in the product folder (its path ends in "Uninstall.exe").
-bool IsSparedFile(const std::wstring& path);
-
-enum class FolderFate { kGone, kAtRestart, kStays };
-
-// Removes everything below folder except the spared files; the folder itself stays. Links are
-// removed as links and never entered; a folder that is itself a link is left alone. Files in
-// use go at the next restart, and so do the folders that only they keep. Tells what became
-// of the contents.
-FolderFate DeleteFolderContents(const std::wstring& folder, RemovalProgress& progress,
-                                FILE* diagnostics = stdout);
+// The removal's steps on the calling thread, up to the registration's.
+void RunRemoval(const RemovalJob& job, RemovalProgress& progress);
 
 // Deletes the product's uninstall key with all its subkeys; 1 when it was deleted.
 BOOL UnregisterProduct(CNtRegistry& registry);
-
-// The full path of parent\name when it lies strictly below parent with no link on the way,
-// else empty. name must be a plain relative name: not empty, not rooted, no drive, no "..".
-std::wstring ResolveFolderBelow(const std::wstring& parent, const std::wstring& name);

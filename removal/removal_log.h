@@ -3,29 +3,20 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
-#include <string_view>
 
-std::string ToUtf8(std::wstring_view text);
+#include "framework/unique_handle.h"
 
 class RemovalLog {
   public:
-    RemovalLog() = default;
-    RemovalLog(const RemovalLog&) = delete;
-    RemovalLog& operator=(const RemovalLog&) = delete;
-    ~RemovalLog();
-
     // Creates or replaces the file; on failure the system's error code is returned.
     DWORD Create(const std::wstring& path);
-    bool IsOpen() const { return m_file != nullptr; }
+    bool IsOpen() const { return static_cast<bool>(m_file); }
+    // Each line of text ends in CRLF, whatever line ends it brings.
     void Line(const std::wstring& text);
-    // The engine's diagnostics are written here too, so they stand where they occur.
-    FILE* Stream() const { return m_file; }
 
   private:
-    FILE* m_file = nullptr;
-};
+    void Write(const std::string& bytes);
 
-// Where the engine's diagnostics go: the log's stream, else standard output.
-FILE* DiagnosticsStream(const RemovalLog* log);
+    UniqueFileHandle m_file;
+};

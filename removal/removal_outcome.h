@@ -10,13 +10,14 @@
 
 struct Leftovers {
     std::vector<std::wstring> stayed;
-    std::vector<std::wstring> atRestart; // what the system deletes at the next restart
+    std::vector<std::wstring> atRestart; // plain paths the system deletes at the next restart
 };
 
 // One line per thing that stayed: a logged file (not a folder) still present, anything in the
-// product folder but the files the removal spares, the shortcut group, the registration key;
-// a folder the removal refused to touch counts as staying. What is still there but due for
-// deletion at the next restart is counted apart. No lines when the product is gone.
+// product folder but the files the removal spares and the folders holding them, the shortcut
+// group, the registration key; a folder the removal refused to touch counts as staying. What
+// is still there but due for deletion at the next restart is listed apart. No lines when the
+// product is gone.
 Leftovers LeftBehind(const RemovalJob& job);
 
 // 0, 3010 or 1603, as the deployment engines read them.

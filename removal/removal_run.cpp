@@ -1,14 +1,14 @@
 #include "removal/removal_run.h"
 
 #include "removal/own_removal.h"
-#include "removal/shell_folder.h"
+#include "removal/places.h"
 
-Leftovers RemoveProduct(const RemovalJob& job, RemovalProgress& progress, FILE* diagnostics) {
-    RunRemoval(job, progress, diagnostics);
+Leftovers RemoveProduct(const RemovalJob& job, RemovalProgress& progress) {
+    RunRemoval(job, progress);
     Leftovers left = LeftBehind(job);
     if (left.stayed.empty()) {
         const std::wstring own =
-            RemoveOwnFileAtRestart(ResolveFolderBelow(InstallerProgramFiles(), job.productDir));
+            RemoveOwnFileAtRestart(ResolvePlace(Roots().installerFiles, job.productDir));
         if (!own.empty())
             progress.AddLine(L"Removed at the next restart: " + own);
     }
@@ -18,7 +18,7 @@ Leftovers RemoveProduct(const RemovalJob& job, RemovalProgress& progress, FILE* 
 
 DWORD WINAPI RemovalWorker(LPVOID run) {
     RemovalRun& removal = *static_cast<RemovalRun*>(run);
-    removal.outcome = RemoveProduct(removal.job, *removal.progress, removal.diagnostics);
+    removal.outcome = RemoveProduct(removal.job, *removal.progress);
     PostMessageW(removal.window, removal.endedMessage, 0, 0);
     return 0;
 }

@@ -4,21 +4,17 @@
 
 #include <windows.h>
 
-#include <cstdio>
-
 #include "removal/removal_engine.h"
 #include "removal/removal_outcome.h"
 
 // The steps, then the survey; after a removal in which nothing stayed, the program's own file
 // and the product folder go at the next restart, which the survey no longer sees.
-Leftovers RemoveProduct(const RemovalJob& job, RemovalProgress& progress,
-                        FILE* diagnostics = stdout);
+Leftovers RemoveProduct(const RemovalJob& job, RemovalProgress& progress);
 
 // A removal handed to a worker thread; it and all it refers to must outlive the thread.
 struct RemovalRun {
     RemovalJob job;
     RemovalProgress* progress;
-    FILE* diagnostics = stdout;
     // Posted to window once outcome is written: the worker's last act.
     HWND window = nullptr;
     UINT endedMessage = 0;

@@ -471,29 +471,28 @@ TEST_F(Unattended, TouchesNothingOnABadCommandLine) {
     EXPECT_EQ(FileLines(in.log).at(1), L"Not understood: /bogus");
 }
 
-// A file held open where only administrators write goes at the next restart; one in the
-// temporary folder stays. A logged folder, the terminal's, stays and is not counted.
+// A file held open in the product folder goes at the next restart; a logged one outside it
+// stays. A logged folder, the terminal's, stays and is not counted.
 TEST_F(Unattended, NamesWhatStayed) {
-    const fs::path temporary = fs::temp_directory_path() / (L"E2E held " + kPid);
-    const std::wstring held[] = {in.logged[0], temporary.wstring()};
+    const std::wstring held[] = {(in.product / L"Help.chm").wstring(), in.logged[0]};
     const PendingRenames pending;
-    for (const bool withTemporary : {false, true}) {
-        SCOPED_TRACE(withTemporary);
+    for (const bool withLogged : {false, true}) {
+        SCOPED_TRACE(withLogged);
         fs::copy_file(UNINSTALL_EXE, in.product / L"Uninstall.exe",
                       fs::copy_options::skip_existing);
-        Touch(temporary);
+        for (const std::wstring& file : held)
+            Touch(file);
         WriteInstallLog((in.product / L"Install.log").wstring(),
-                        {held[0], in.logged[1], held[1], (in.terminal / L"experts").wstring()});
+                        {held[1], in.logged[1], (in.terminal / L"experts").wstring()});
         const UniqueFileHandle open[] = {UniqueFileHandle(Hold(held[0])),
-                                         UniqueFileHandle(withTemporary ? Hold(held[1]) : nullptr)};
-        EXPECT_EQ(RunUnattended(), withTemporary ? 1603u : 3010u);
+                                         UniqueFileHandle(withLogged ? Hold(held[1]) : nullptr)};
+        EXPECT_EQ(RunUnattended(), withLogged ? 1603u : 3010u);
         EXPECT_TRUE(Exists(held[0]) && pending.Has(held[0]));
         EXPECT_FALSE(Exists(in.logged[1]) || Exists(in.group) || ProductKeyExists());
         const Strings lines = FileLines(in.log);
-        EXPECT_EQ(lines.end()[-2] == L"Still there: " + held[1], withTemporary);
+        EXPECT_EQ(lines.end()[-2] == L"Still there: " + held[1], withLogged);
         SetProductValues({{L"ProductDir", in.name}, {L"MenuGroup", in.name}});
     }
-    DeleteFileW(temporary.c_str());
 }
 
 TEST_F(Unattended, TouchesNothingWhenTheRegistrationNamesNoFolder) {

@@ -152,3 +152,48 @@ TEST_F(NtRegistry, DeleteKeyTreeRemovesWholeTreesAndStopsAtARefusedKey) {
         EXPECT_EQ(present, left) << path;
     }
 }
+
+TEST_F(NtRegistry, DeleteKeyTreeDeletesALinkKeyAsALink) {
+    const std::wstring target = kScratch + L"\\target", link = kScratch + L"\\key\\link";
+    PutText(target + L"\\sub", L"Value", L"text");
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, link.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              0);
+    // The system resolves the link's text as written: a 32-bit process under WOW64 names the
+    // view it was redirected to itself.
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    const std::wstring native = L"\\Registry\\Machine\\SOFTWARE\\" +
+                                std::wstring(wow64 ? L"WOW6432Node\\" : L"") + target.substr(9);
+    RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK,
+                   reinterpret_cast<const BYTE*>(native.c_str()), native.size() * 2);
+    RegCloseKey(key);
+    ASSERT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, (link + L"\\sub").c_str(), L"Value", RRF_RT_ANY,
+                           nullptr, nullptr, nullptr),
+              0);
+    EXPECT_EQ(registry.DeleteKeyTree(kScratch + L"\\key"), 1);
+    EXPECT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, (target + L"\\sub").c_str(), L"Value", RRF_RT_ANY,
+                           nullptr, nullptr, nullptr),
+              0);
+}
+
+TEST_F(NtRegistry, DeleteKeyTreeTakesEachNameWhole) {
+    // Read up to its NUL, the subkey "a\0b" would name its sibling "a".
+    const auto create = reinterpret_cast<NtCreateKeyFn>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtCreateKey")));
+    const std::wstring key = kScratch + L"\\key";
+    PutText(key + L"\\a", L"Value", L"text");
+    std::wstring path = L"\\Registry\\Machine\\" + key + L"\\a" + std::wstring(1, L'\0') + L"b";
+    UNICODE_STRING name{USHORT(path.size() * 2), USHORT(path.size() * 2), path.data()};
+    OBJECT_ATTRIBUTES attributes{};
+    attributes.Length = sizeof attributes;
+    attributes.ObjectName = &name;
+    HANDLE created = nullptr;
+    ASSERT_EQ(create(&created, KEY_ALL_ACCESS, &attributes, 0, nullptr, 0, nullptr), 0);
+    CloseHandle(created);
+    EXPECT_EQ(registry.DeleteKeyTree(key), 1);
+    EXPECT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, RRF_RT_ANY, nullptr, nullptr,
+                           nullptr),
+              2);
+}

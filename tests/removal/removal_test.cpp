@@ -4,8 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "framework/unique_handle.h"
+#include "removal/places.h"
 #include "removal/removal_engine.h"
-#include "framework/unique_handle.h"
+#include "removal/removal_outcome.h"
 #include "removal/safe_delete.h"
 #include "tests/test_support.h"
 
@@ -22,6 +23,8 @@ bool MakeLink(const fs::path& link, const fs::path& target) {
 
 struct Recorder : RemovalProgress {
     Strings calls;
+    std::wstring diagnostics; // a line each
+    void Diagnostic(const std::wstring& line) override { diagnostics += line + L"\n"; }
     void ClearList() override { calls.push_back(L"clear"); }
     void AddLine(const std::wstring& line) override { calls.push_back(line); }
     void StepProgress() override { calls.push_back(L"step"); }
@@ -53,21 +56,18 @@ class Removal : public testing::Test {
              Unix(witnesses[0]) + L" " + Unix(witnesses[1]));
     }
     // Runs the removal of a log of count entries with the given slots (a text of 260 code units
-    // or more fills its slot without a NUL). The result is what the run wrote to its
-    // diagnostics stream, kept with a witness as one more file the removal must not touch.
-    std::string Run(int count = 0, const Strings& slots = {}) {
+    // or more fills its slot without a NUL); the run's diagnostics, and what it left in outcome.
+    std::wstring Run(int count = 0, const Strings& slots = {}) {
         InstallLogRecord log = {count, {}};
         for (size_t i = 0; i < slots.size(); ++i)
             slots[i].copy(log.entries[i], kLogSlotLength);
-        progress.calls.clear();
+        progress = {};
         CNtRegistry registry;
-        const fs::path out = witnesses[0] / L"diagnostics.txt";
-        FILE* file = _wfopen(out.c_str(), L"wb");
-        RunRemoval({log, productDir, menuGroup, registry}, progress, file);
-        fclose(file);
-        std::ifstream text(out, std::ios::binary);
-        return {std::istreambuf_iterator<char>(text), {}};
+        RunRemoval({log, productDir, menuGroup, registry}, progress);
+        outcome = LeftBehind({log, productDir, menuGroup, registry});
+        return progress.diagnostics;
     }
+    Leftovers outcome;
     // The calls of a whole run, given those up to the last logged file.
     Strings Calls(Strings calls) const {
         calls.push_back(L"Remove folder " + kInstallerFiles.wstring() + L"\\" + productDir +
@@ -89,7 +89,8 @@ TEST_F(Removal, RemovesTheInstallation) {
     for (const auto& file : {product / L"D\\b.set", group / L"Tools\\a.lnk", outside / L"a.ex4"})
         Touch(file);
     SetValues(kProductKey, {});
-    EXPECT_EQ(Run(1, {(outside / L"a.ex4").wstring()}), "");
+    EXPECT_EQ(Run(1, {(outside / L"a.ex4").wstring()}), L"");
+    EXPECT_TRUE(outcome.stayed.empty() && outcome.atRestart.empty());
     EXPECT_TRUE(Entries(product).empty());
     EXPECT_FALSE(Exists(group) || Exists(outside / L"a.ex4") || ProductKeyExists());
     EXPECT_TRUE(KeyExists(kUninstallKey));
@@ -99,20 +100,26 @@ TEST_F(Removal, SparesFilesEndingInUninstallExe) {
     // Wine's folders ignore case, so the lower-case twin lives in a folder of its own.
     for (const wchar_t* file : {L"Uninstall.exe", L"MyUninstall.exe", L"Presets\\uninstall.exe"})
         Touch(product / file);
+    Touch(outside / L"a.exe");
+    fs::create_directories(product / L"Tools");
+    Host(L"ln -s " + Unix(outside / L"a.exe") + L" " + Unix(product / L"Tools\\Uninstall.exe"));
     Run();
-    EXPECT_EQ(Entries(product), (Strings{L"MyUninstall.exe", L"Uninstall.exe"}));
+    EXPECT_EQ(Entries(product), (Strings{L"MyUninstall.exe", L"Tools", L"Uninstall.exe"}));
+    EXPECT_TRUE(outcome.stayed.empty() && outcome.atRestart.empty());
+    EXPECT_TRUE(Exists(product / L"Tools\\Uninstall.exe") && Exists(outside / L"a.exe"));
 }
 
 TEST_F(Removal, LeavesALoggedFolderOrLinkToOne) {
     Touch(outside / L"Folder\\kept.txt");
     ASSERT_TRUE(MakeLink(outside / L"Link", outside / L"Folder"));
-    const std::string left = "Left in place (a folder named in the installation log): ";
+    const std::wstring left = L"Left in place (a folder named in the installation log): ";
     EXPECT_EQ(Run(2, {(outside / L"Folder").wstring(), (outside / L"Link").wstring()}),
-              left + (outside / L"Folder").string() + "\n" + left + (outside / L"Link").string() +
-                  "\nDelete shoortcut directory failed.\n");
+              left + (outside / L"Folder").wstring() + L"\n" + left +
+                  (outside / L"Link").wstring() + L"\nDelete shoortcut directory failed.\n");
     EXPECT_TRUE(Exists(outside / L"Folder\\kept.txt") && Exists(outside / L"Link"));
 }
 
+// Held files wait for a restart only in the product's folders; a logged one elsewhere stays.
 TEST_F(Removal, RemovesFilesInUseAtTheNextRestartAfterThemTheirFolders) {
     const fs::path held[] = {outside / L"held.ex4", product / L"Sub\\held.txt", group / L"a.lnk"};
     std::vector<UniqueFileHandle> open;
@@ -121,15 +128,18 @@ TEST_F(Removal, RemovesFilesInUseAtTheNextRestartAfterThemTheirFolders) {
         open.emplace_back(Hold(file));
     }
     const PendingRenames pending;
-    EXPECT_EQ(Run(1, {held[0].wstring()}), "");
+    EXPECT_EQ(Run(1, {held[0].wstring()}), L"");
     Strings scheduled;
     for (const std::wstring& call : progress.calls)
         if (call.starts_with(L"Removed at the next restart: "))
             scheduled.push_back(call.substr(29));
-    const Strings expected = {held[0], held[1], product / L"Sub", held[2], group};
+    const Strings expected = {held[1], product / L"Sub", held[2], group};
     EXPECT_EQ(scheduled, expected);
     for (const std::wstring& path : expected)
         EXPECT_TRUE(pending.Has(path)) << path;
+    EXPECT_FALSE(pending.Has(held[0]));
+    EXPECT_EQ(outcome.atRestart, expected);
+    EXPECT_EQ(outcome.stayed, Strings{held[0]});
 }
 
 TEST_F(Removal, ClampsTheCountToTheSlots) {
@@ -148,11 +158,24 @@ TEST_F(Removal, KeepsTheFileOfASlotWithoutNul) {
     EXPECT_TRUE(Exists(slot.substr(0, 259)));
 }
 
-TEST(ResolveFolderBelow, RefusesNamesLeavingTheParent) {
-    for (const wchar_t* name : {L"", L".", L"..", L"...", L". .", L"a\\..", L"..\\x", L"a/../b",
-                                L"a\\.. \\b", L"C:\\x", L"C:x", L"\\x", L"/x", L"\\\\srv\\share"}) {
-        SCOPED_TRACE(name);
-        EXPECT_EQ(ResolveFolderBelow(kInstallerFiles.wstring(), name), L"");
+TEST_F(Removal, ResolvesPlacesBelowTheMachinesRootsOnly) {
+    EXPECT_EQ(Roots().installerFiles, kInstallerFiles.wstring());
+    EXPECT_EQ(Roots().programs, kCommonPrograms.wstring());
+    fs::create_directories(product / L"Sub");
+    ASSERT_TRUE(MakeLink(product / L"Link", witnesses[0]));
+    for (const std::wstring& folder :
+         Strings{name + L"/x\\..\\Sub", name + L"\\Link", name + L"\\Link\\x", std::wstring(), L".",
+                 L"..", L"...", L". .", L"a\\..", L"..\\x", L"a\\.. \\b", L"C:\\x", L"C:x", L"\\x",
+                 L"/x", L"\\\\srv\\share"})
+        EXPECT_EQ(ResolvePlace(Roots().installerFiles, folder).state, Place::kRefused) << folder;
+    for (const auto& [folder, state] : {std::pair{name + L"\\Sub", Place::kOpen},
+                                        {L".\\" + name + L"\\Sub.\\", Place::kOpen},
+                                        {name + L"\\None", Place::kAbsent}}) {
+        SCOPED_TRACE(folder);
+        const Place place = ResolvePlace(Roots().installerFiles, folder);
+        EXPECT_EQ(place.state, state);
+        EXPECT_EQ(place.final,
+                  state == Place::kOpen ? L"\\\\?\\" + (product / L"Sub").wstring() : L"");
     }
 }
 
@@ -162,8 +185,8 @@ TEST_F(Removal, GoesOnPastRefusedFolders) {
                               {witnesses[0].wstring(), L"x\\..\\" + witness}}) {
         SCOPED_TRACE(names.first);
         std::tie(productDir, menuGroup) = names;
-        EXPECT_EQ(Run(), "Product folder skipped: not below the Program Files folder.\n"
-                         "Shortcut group skipped: not below the Programs folder.\n");
+        EXPECT_EQ(Run(), L"Product folder skipped: not below the Program Files folder.\n"
+                         L"Shortcut group skipped: not below the Programs folder.\n");
         EXPECT_EQ(progress.calls, Calls({L"clear"}));
     }
 }
@@ -172,8 +195,8 @@ TEST_F(Removal, ReportsWhatItCannotDelete) {
     Touch(product / L"Sub\\locked.txt");
     Touch(product / L"Sub2\\free.txt");
     SetFileAttributesW((product / L"Sub\\locked.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(Run(), "Delete file failed.\nDelete directory failed.\n"
-                     "Delete shoortcut directory failed.\n");
+    EXPECT_EQ(Run(), L"Delete file failed.\nDelete directory failed.\n"
+                     L"Delete shoortcut directory failed.\n");
     EXPECT_EQ(Entries(product), Strings{L"Sub"});
     EXPECT_EQ(progress.calls, Calls({L"clear"}));
 }
@@ -187,6 +210,7 @@ TEST_F(Removal, NeverFollowsLinks) {
     ASSERT_TRUE(MakeLink(group, outside / L"Full")); // a linked group is not walked at all
     Run();
     EXPECT_TRUE(Exists(outside / L"Full\\keep.txt") && Exists(outside / L"Empty"));
+    // Wine opens what a Unix link leads to, so the links stay here instead of going as links.
     EXPECT_FALSE(Exists(product / L"Sub\\own.txt"));
 }
 
@@ -212,15 +236,24 @@ TEST_F(Removal, DeletesLoggedFilesOnlyWhereTheyLie) {
         EXPECT_EQ(DeleteFileNoLinks((outside / name).wstring()), code);
     }
     EXPECT_TRUE(Exists(outside / L"Real\\a.ex4") && Exists(outside / L"held.ex4"));
+    // Only a full path on a local drive: no relative, network, device or stream name.
+    const std::wstring file = (outside / L"Real\\a.ex4").wstring();
+    for (const std::wstring& path : {file.substr(3), L"C:" + file.substr(3), L"\\\\?\\" + file,
+                                     L"\\\\localhost\\C$\\" + file.substr(3), file + L":x"}) {
+        EXPECT_EQ(DeleteFileNoLinks(path), DWORD{ERROR_INVALID_NAME}) << path;
+    }
+    EXPECT_TRUE(Exists(file));
 }
 
-TEST_F(Removal, RemovesLongPaths) {
-    std::wstring deep = L"\\\\?\\" + product.wstring();
-    for (wchar_t letter = L'a'; letter <= L'm'; deep += L"\\" + std::wstring(40, letter++))
-        CreateDirectoryW(deep.c_str(), nullptr);
-    std::ofstream(fs::path(deep)) << "x";
-    ASSERT_TRUE(deep.size() > 500 && Exists(deep));
-    EXPECT_EQ(Run(), "Delete shoortcut directory failed.\n");
+TEST_F(Removal, RemovesAChainOfAThousandFolders) {
+    std::wstring chain = L"d";
+    for (int level = 1; level < 1000; ++level)
+        chain += L"\\d";
+    std::wstring host = Unix(product) + L"/" + chain;
+    std::ranges::replace(host, L'\\', L'/');
+    Host(L"mkdir -p " + host + L" && : >" + host + L"/x");
+    ASSERT_TRUE(Exists(L"\\\\?\\" + product.wstring() + L"\\" + chain + L"\\x"));
+    EXPECT_EQ(Run(), L"Delete shoortcut directory failed.\n");
     EXPECT_TRUE(Entries(product).empty());
 }
 
