@@ -235,8 +235,18 @@ TEST(ProgressPage, ListScrollsToItsWidestLineAndCopiesAllLines) {
         if (menu) {
             PostMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1);
             HWND popup = nullptr;
-            test::WaitUntil([&] { return (popup = FindWindowW(L"#32768", nullptr)) != nullptr; },
-                            5000);
+            // Only this process's open menu: other programs of the prefix may hold menus too.
+            test::WaitUntil(
+                [&] {
+                    DWORD owner = 0;
+                    popup = nullptr;
+                    while ((popup = FindWindowExW(nullptr, popup, L"#32768", nullptr)) &&
+                           (GetWindowThreadProcessId(popup, &owner), owner) !=
+                               GetCurrentProcessId()) {
+                    }
+                    return popup && IsWindowVisible(popup);
+                },
+                5000);
             PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);
             PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 0);
         } else {

@@ -22,13 +22,16 @@ class Dialog : public ::testing::Test, public CDialog {
         return id == 202 ? ++parentClicks : CDialog::OnCommand(id, code);
     }
     void OnTimer(UINT_PTR) override { seen = CurrentMessage(); }
-    bool OnMessage(UINT, WPARAM, LPARAM, LRESULT&) override {
-        seen = CurrentMessage();
+    // Only the message sent: the system may send others (WM_SETCURSOR) while it is handled.
+    bool OnMessage(UINT msg, WPARAM, LPARAM, LRESULT&) override {
+        if (msg == expected)
+            seen = CurrentMessage();
         return true;
     }
     ClickableStatic link;
     int parentClicks = 0;
     MSG seen{};
+    UINT expected = 0;
     ShownDialog shown{*this};
 };
 
@@ -47,6 +50,7 @@ TEST_F(Dialog, HandlersSeeTheMessageTheyHandle) {
                                       {WM_COMMAND, MAKEWPARAM(202, STN_DBLCLK), 0}}) {
         SCOPED_TRACE(msg);
         seen = {};
+        expected = msg;
         ::SendMessageW(m_hWnd, msg, wp, lp);
         EXPECT_EQ(std::tie(seen.hwnd, seen.message, seen.wParam, seen.lParam),
                   std::tie(m_hWnd, msg, wp, lp));
