@@ -9,14 +9,9 @@
 #include "framework/com_ptr.h"
 
 // A decoded banner. The picture object owns the bitmap, so it lives exactly as long as
-// the bitmap is used.
+// the bitmap is used, and neither is copied.
 class BannerBitmap {
   public:
-    BannerBitmap() = default;
-    BannerBitmap(const BannerBitmap&) = delete;
-    BannerBitmap& operator=(const BannerBitmap&) = delete;
-    ~BannerBitmap() { Reset(); }
-
     HBITMAP Bitmap() const { return m_bitmap; }
     int Width() const { return m_width; }
     int Height() const { return m_height; }

@@ -26,6 +26,11 @@ template <typename H, auto Close> class UniqueHandle {
         if (IsValid(old))
             Close(old);
     }
+    // For a call that hands out a handle through a pointer; the one held before goes first.
+    H* Put() {
+        Reset();
+        return &m_handle;
+    }
 
   private:
     static bool IsValid(H h) {
