@@ -22,7 +22,7 @@ struct Listed {
 std::vector<Listed> List(HANDLE folder) {
     std::vector<Listed> names;
     std::vector<LONGLONG> buffer(8192);
-    const DWORD size = static_cast<DWORD>(buffer.size() * sizeof(LONGLONG));
+    const DWORD size = static_cast<DWORD>(buffer.size()) * DWORD{sizeof(LONGLONG)};
     while (GetFileInformationByHandleEx(folder, FileIdBothDirectoryInfo, buffer.data(), size)) {
         const auto* at = reinterpret_cast<const BYTE*>(buffer.data());
         for (DWORD next = 1; next != 0; at += next) {

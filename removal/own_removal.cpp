@@ -32,7 +32,7 @@ bool RenameInFolder(HANDLE file, const std::wstring& name) {
     std::vector<BYTE> buffer(bytes, 0);
     auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
     rename->ReplaceIfExists = FALSE;
-    rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+    rename->FileNameLength = static_cast<DWORD>(target.size()) * DWORD{sizeof(wchar_t)};
     target.copy(rename->FileName, target.size());
     return SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(bytes));
 }
@@ -68,7 +68,7 @@ std::wstring RemoveOwnFileAtRestart(const Place& product) {
     if (!renamed)
         return {};
     // Files go before the folders that hold them, in the order asked.
-    const std::wstring scheduled =
+    std::wstring scheduled =
         MayWaitForRestart(own.Get(), product) ? ScheduleAtRestart(own.Get()) : std::wstring();
     if (scheduled.empty()) {
         // Nothing is due at the restart: the folder keeps its Uninstall.exe as before.

@@ -28,7 +28,7 @@ std::wstring MachineValue(const wchar_t* key, const wchar_t* name) {
         ERROR_SUCCESS)
         return {};
     std::wstring text(MAX_PATH, L'\0');
-    DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    DWORD size = static_cast<DWORD>(text.size()) * DWORD{sizeof(wchar_t)};
     if (RegGetValueW(opened, nullptr, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
                      nullptr, text.data(), &size) != ERROR_SUCCESS)
         size = 0;
@@ -45,7 +45,7 @@ std::wstring ExpandFromMachine(const std::wstring& text, int depth);
 std::wstring MachineVariable(const std::wstring& name, int depth) {
     wchar_t windows[MAX_PATH] = {};
     const UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH);
-    const std::wstring systemRoot = length < MAX_PATH ? windows : L"";
+    std::wstring systemRoot = length < MAX_PATH ? windows : L"";
     if (SameName(name, L"SystemRoot") || SameName(name, L"windir"))
         return systemRoot;
     if (SameName(name, L"SystemDrive"))
@@ -227,7 +227,8 @@ bool IsReachedAs(HANDLE handle, const std::wstring& parentFinal, std::wstring_vi
     std::vector<LONGLONG> buffer(8192);
     auto* info = reinterpret_cast<FILE_NAME_INFO*>(buffer.data());
     return GetFileInformationByHandleEx(handle, FileNameInfo, info,
-                                        static_cast<DWORD>(buffer.size() * sizeof(LONGLONG))) &&
+                                        static_cast<DWORD>(buffer.size()) *
+                                            DWORD{sizeof(LONGLONG)}) &&
            SameName(std::wstring(info->FileName, info->FileNameLength / sizeof(wchar_t)), place);
 }
 
