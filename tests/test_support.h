@@ -105,6 +105,17 @@ inline std::vector<std::wstring> Entries(const fs::path& folder) {
     return names;
 }
 
+// The lines of a list box.
+inline std::vector<std::wstring> ListLines(HWND list) {
+    std::vector<std::wstring> lines;
+    for (WPARAM i = 0; i < static_cast<WPARAM>(SendMessageW(list, LB_GETCOUNT, 0, 0)); ++i) {
+        wchar_t line[1024] = {};
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
+        lines.push_back(line);
+    }
+    return lines;
+}
+
 inline bool KeyExists(const std::wstring& path, REGSAM view = kInstallerView) {
     HKEY key;
     return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &key) == 0 &&

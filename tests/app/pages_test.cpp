@@ -4,9 +4,9 @@
 #include "app/banner.h"
 #include "app/page_loop.h"
 #include "app/uninstall_dlg.h"
-#include "res/resource.h"
 #include "controls/complete_dlg.h"
 #include "removal/progress_dlg.h"
+#include "res/resource.h"
 #include "tests/framework/shown_dialog.h"
 #include "tests/planted_links.h"
 
@@ -206,21 +206,26 @@ TEST(PageLoop, EndsWithTheOutcomeOrTheUsersChoice) {
     }
 }
 
-// The list scrolls as far as its widest line in its own font; Ctrl+C and the context menu's
-// item put every line on the clipboard, each ended with CR LF.
-TEST(ProgressPage, ListScrollsToItsWidestLineAndCopiesAllLines) {
-    CProgressDlg page;
+// The page cannot be left while the removal runs. Its list then scrolls as far as its widest
+// line in its own font; Ctrl+C and the context menu's item put every line on the clipboard,
+// each ended with CR LF.
+TEST(ProgressPage, IsLeftOnlyAtTheEndAndCopiesAllLines) {
+    HeldProgressPage page;
     ShownDialog shown(page);
+    ASSERT_EQ(WaitForSingleObject(page.holding.Get(), 20000), WAIT_OBJECT_0);
+    // A scripted Next, Escape, the Close box: each handled on return.
+    SendMessageW(page.m_hWnd, WM_COMMAND, IDOK, 0);
+    SendMessageW(page.m_hWnd, WM_COMMAND, IDCANCEL, 0);
+    SendMessageW(page.m_hWnd, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindowVisible(page.m_hWnd));
+    SetEvent(page.release.Get());
     ASSERT_TRUE(test::WaitUntil([&] { return IsWindowEnabled(page.GetDlgItem(IDOK)); }, 20000));
     const std::wstring longest = L"Delete file C:\\" + std::wstring(120, L'W') + L".ex4...";
     page.AddLine(longest);
     const HWND list = page.GetDlgItem(IDC_LIST);
     std::wstring all;
-    for (int i = 0; i < SendMessageW(list, LB_GETCOUNT, 0, 0); ++i) {
-        wchar_t line[512] = {};
-        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
-        all += line + std::wstring(L"\r\n");
-    }
+    for (const std::wstring& line : test::ListLines(list))
+        all += line + L"\r\n";
     const HDC dc = GetDC(list);
     SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
     SIZE widest{};
@@ -244,18 +249,5 @@ TEST(ProgressPage, ListScrollsToItsWidestLineAndCopiesAllLines) {
         }
         EXPECT_TRUE(test::WaitUntil([&] { return ClipboardText() == all; }, 5000));
     }
-}
-
-TEST(ProgressPage, CannotBeLeftWhileTheRemovalRuns) {
-    HeldProgressPage page;
-    ShownDialog shown(page);
-    ASSERT_EQ(WaitForSingleObject(page.holding.Get(), 20000), WAIT_OBJECT_0);
-    // A scripted Next, Escape, the Close box: each handled on return.
-    SendMessageW(page.m_hWnd, WM_COMMAND, IDOK, 0);
-    SendMessageW(page.m_hWnd, WM_COMMAND, IDCANCEL, 0);
-    SendMessageW(page.m_hWnd, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(IsWindowVisible(page.m_hWnd));
-    SetEvent(page.release.Get());
-    EXPECT_TRUE(test::WaitUntil([&] { return IsWindowEnabled(page.GetDlgItem(IDOK)); }, 20000));
     EXPECT_EQ(shown.End(), IDOK);
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <aclapi.h>
 #include <gtest/gtest.h>
+#include <sddl.h>
 #include <share.h>
 
 #include <algorithm>
@@ -37,15 +38,6 @@ std::wstring ItemText(HWND page, int id) {
 bool ItemEnabled(HWND page, int id) {
     return IsWindowEnabled(GetDlgItem(page, id)) != FALSE;
 }
-Strings ListLines(HWND list) {
-    Strings lines;
-    for (WPARAM i = 0; i < static_cast<WPARAM>(SendMessageW(list, LB_GETCOUNT, 0, 0)); ++i) {
-        wchar_t line[1024] = {};
-        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
-        lines.push_back(line);
-    }
-    return lines;
-}
 // The lines of a UTF-8 file that starts with its byte-order mark and ends lines with CR LF.
 Strings FileLines(const fs::path& path) {
     std::ifstream file(path, std::ios::binary);
@@ -58,19 +50,18 @@ Strings FileLines(const fs::path& path) {
         lines.push_back(wide.substr(start, end - start));
     return lines;
 }
-// Whether the file's access list has an entry for the group.
-bool Names(const fs::path& file, WELL_KNOWN_SID_TYPE group) {
-    PACL list = nullptr;
+// The file's access list in the security descriptor language: everybody is "WD", the users
+// "BU".
+std::wstring AccessList(const fs::path& file) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
+    wchar_t* text = nullptr;
     GetNamedSecurityInfoW(file.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                          &list, nullptr, &descriptor);
-    bool named = false;
-    ACCESS_ALLOWED_ACE* entry = nullptr;
-    for (DWORD i = 0; list && i < list->AceCount; ++i)
-        named |= GetAce(list, i, reinterpret_cast<void**>(&entry)) &&
-                 IsWellKnownSid(&entry->SidStart, group);
-    LocalFree(descriptor);
-    return named;
+                          nullptr, nullptr, &descriptor);
+    ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1,
+                                                         DACL_SECURITY_INFORMATION, &text, nullptr);
+    const std::wstring list = text ? text : L"none";
+    LocalFree(text), LocalFree(descriptor);
+    return list;
 }
 
 // The file version that the system shows for the file, from its version resource.
@@ -252,14 +243,6 @@ class Wizard : public ::testing::Test {
         GetExitCodeProcess(program, &code);
         return code;
     }
-    Installation in;
-    Program wizard;
-    HWND welcome = nullptr;
-};
-
-// Runs without a window, beside a wizard where a test wants one.
-class Unattended : public Wizard {
-  protected:
     // An unattended run with a log, to its end; notes whether a window of it was ever seen.
     DWORD RunUnattended(const std::wstring& arguments = L"/S") {
         const Program run(
@@ -274,15 +257,19 @@ class Unattended : public Wizard {
         return ExitCode(run.Get(), 0);
     }
     static BOOL CALLBACK NoteWindow(HWND window, LPARAM self) {
-        auto* test = reinterpret_cast<Unattended*>(self);
+        auto* test = reinterpret_cast<Wizard*>(self);
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
         test->windowSeen |= owner == test->unattended && IsWindowVisible(window);
         return TRUE;
     }
+    Installation in;
+    Program wizard;
+    HWND welcome = nullptr;
     DWORD unattended = 0;
     bool windowSeen = false;
 };
+using Unattended = Wizard; // runs without a window, beside a wizard where a test wants one
 
 } // namespace
 
@@ -429,11 +416,11 @@ TEST_F(Wizard, ReadsNoLogOutsideProgramFiles) {
 // where the log goes is made anew for administrators.
 TEST_F(Unattended, RemovesAsTheWizardDoesWithoutAWindow) {
     std::ofstream(in.log) << "planted by a user\nResult: 0\n";
-    ASSERT_TRUE(Names(in.log, WinWorldSid)); // everybody may read it, as the folder has it
+    ASSERT_NE(AccessList(in.log).find(L";WD)"), std::wstring::npos); // as the folder has it
     EXPECT_EQ(RunUnattended(L"/s"), 0u);
     EXPECT_FALSE(windowSeen);
     ASSERT_TRUE(in.Removed());
-    EXPECT_FALSE(Names(in.log, WinWorldSid) || Names(in.log, WinBuiltinUsersSid));
+    EXPECT_FALSE(std::regex_search(AccessList(in.log), std::wregex(L";(WD|BU)\\)")));
     const Strings lines = FileLines(in.log); // the first and the last frame the steps
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[0].find(L"Corvina Uninstall"), 20u);
