@@ -121,8 +121,7 @@ template <char Letter> struct ScriptedPage {
 
 std::wstring ClipboardText() {
     std::wstring text;
-    if (!OpenClipboard(nullptr))
-        return text;
+    OpenClipboard(nullptr); // when it fails, so does the rest
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
         text = static_cast<const wchar_t*>(GlobalLock(data));
         GlobalUnlock(data);

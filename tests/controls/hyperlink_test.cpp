@@ -57,8 +57,7 @@ class HyperLink : public ::testing::Test, public CDialog {
         SetCursorPos(r.left + 2, r.top + 2);
         link.SendMessage(WM_MOUSEMOVE);
     }
-    const std::wstring recorder = L"\"" LINK_RECORDER_EXE L"\"";
-    test::ScopedUrlCommand web{L"http", recorder + L" \"%1\""};
+    test::ScopedUrlCommand web{L"http", L"\"" LINK_RECORDER_EXE L"\" \"%1\""};
     CHyperLink link;
     BOOL pointerAway = SetCursorPos(0, 0); // only the test's own mouse messages hover
     ShownDialog shown{*this};
