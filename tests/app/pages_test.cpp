@@ -27,11 +27,10 @@ struct HeldProgressPage : CProgressDlg {
 COLORREF Shown(HWND page, int x, int y) {
     HDC dc = GetDC(page);
     int sum[3] = {};
-    for (int dy = -4; dy <= 4; ++dy)
-        for (int dx = -4; dx <= 4; ++dx) {
-            const COLORREF pixel = GetPixel(dc, x + dx, y + dy);
-            sum[0] += GetRValue(pixel), sum[1] += GetGValue(pixel), sum[2] += GetBValue(pixel);
-        }
+    for (int i = 0; i < 81; ++i) {
+        const COLORREF pixel = GetPixel(dc, x + i % 9 - 4, y + i / 9 - 4);
+        sum[0] += GetRValue(pixel), sum[1] += GetGValue(pixel), sum[2] += GetBValue(pixel);
+    }
     ReleaseDC(page, dc);
     return RGB(sum[0] / 81, sum[1] / 81, sum[2] / 81);
 }
@@ -233,9 +232,8 @@ TEST(ProgressPage, IsLeftOnlyAtTheEndAndCopiesAllLines) {
     EXPECT_GE(SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0), widest.cx);
     for (const bool menu : {false, true}) {
         SCOPED_TRACE(menu);
-        OpenClipboard(nullptr);
-        EmptyClipboard();
-        CloseClipboard();
+        if (OpenClipboard(nullptr))
+            EmptyClipboard(), CloseClipboard();
         if (menu) {
             PostMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1);
             HWND popup = nullptr;

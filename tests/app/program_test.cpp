@@ -61,10 +61,10 @@ TEST(Image, ManifestRequestsRightsArchitectureControlsAndSystemDpiAwareness) {
 }
 
 TEST(Image, CarriesEveryResourceThePagesUse) {
-    for (const auto& [type, id] : {std::pair{RT_DIALOG, IDD_UNINSTALL},
-                                   {RT_DIALOG, IDD_PROGRESS},
-                                   {RT_DIALOG, IDD_COMPLETE},
-                                   {RT_GROUP_ICON, IDI_APP},
-                                   {MAKEINTRESOURCEW(RT_BANNER_JPEG), IDR_BANNER_JPEG}})
-        EXPECT_NE(FindResourceW(exe, MAKEINTRESOURCEW(id), type), nullptr) << id;
+    for (int dialog : {IDD_UNINSTALL, IDD_PROGRESS, IDD_COMPLETE})
+        EXPECT_NE(FindResourceW(exe, MAKEINTRESOURCEW(dialog), RT_DIALOG), nullptr) << dialog;
+    EXPECT_NE(FindResourceW(exe, MAKEINTRESOURCEW(IDI_APP), RT_GROUP_ICON), nullptr);
+    EXPECT_NE(
+        FindResourceW(exe, MAKEINTRESOURCEW(IDR_BANNER_JPEG), MAKEINTRESOURCEW(RT_BANNER_JPEG)),
+        nullptr);
 }

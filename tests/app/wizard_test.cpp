@@ -282,9 +282,8 @@ TEST_F(Wizard, RemovesTheWholeProductFromWelcomeToFinish) {
                        L"Corvina Software", L"100% Support", L"support@corvina.example"}));
     HWND progress = GoToProgress();
     EXPECT_EQ(ListLines(GetDlgItem(progress, IDC_LIST)), in.ListedSteps());
-    HWND bar = GetDlgItem(progress, IDC_PROGRESS);
-    EXPECT_EQ(SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 3);
-    EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 3);
+    EXPECT_EQ(SendDlgItemMessageW(progress, IDC_PROGRESS, PBM_GETRANGE, FALSE, 0), 3);
+    EXPECT_EQ(SendDlgItemMessageW(progress, IDC_PROGRESS, PBM_GETPOS, 0, 0), 3);
     EXPECT_FALSE(ItemEnabled(progress, IDCANCEL) || ItemEnabled(progress, IDC_PREV));
     Press(progress, IDOK);
 
@@ -455,7 +454,6 @@ TEST_F(Unattended, TouchesNothingWhenItCannotGoOn) {
 TEST_F(Unattended, NamesWhatStayed) {
     const fs::path temporary = fs::temp_directory_path() / (L"E2E held " + kPid);
     const std::wstring held[] = {in.logged[0], temporary.wstring()};
-    const PendingRenames pending;
     for (const bool withTemporary : {false, true}) {
         SCOPED_TRACE(withTemporary);
         fs::copy_file(UNINSTALL_EXE, in.product / L"Uninstall.exe",
@@ -466,7 +464,7 @@ TEST_F(Unattended, NamesWhatStayed) {
         const UniqueFileHandle open[] = {UniqueFileHandle(Hold(held[0])),
                                          UniqueFileHandle(withTemporary ? Hold(held[1]) : nullptr)};
         EXPECT_EQ(RunUnattended(), withTemporary ? 1603u : 3010u);
-        EXPECT_TRUE(Exists(held[0]) && pending.Has(held[0]));
+        EXPECT_TRUE(Exists(held[0]) && in.pending.Has(held[0]));
         EXPECT_FALSE(Exists(in.logged[1]) || Exists(in.group) || ProductKeyExists());
         const Strings lines = FileLines(in.log);
         EXPECT_EQ(lines.end()[-2] == L"Still there: " + held[1], withTemporary);
