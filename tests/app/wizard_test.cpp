@@ -98,8 +98,7 @@ struct RecordFile {
     RecordFile() { DeleteFileW(kPath); }
     std::optional<std::wstring> Take() const {
         FILE* file = nullptr; // the program holds it unshared until all of it is written
-        if (!WaitUntil([&] { return (file = _wfsopen(kPath, L"rb", _SH_DENYRW)) != nullptr; },
-                       10000))
+        if (!WaitUntil([&] { return !!(file = _wfsopen(kPath, L"rb", _SH_DENYRW)); }, 10000))
             return std::nullopt;
         wchar_t line[1024] = {};
         fread(line, sizeof(wchar_t), 1023, file);
@@ -370,8 +369,7 @@ TEST_F(Wizard, StartsNoProgramALinkNamesAndExplainsTheRefusal) {
     ASSERT_TRUE(Start());
     SetEnvironmentVariableW(L"PATH", path.c_str());
     for (int link : {IDC_PUBLISHER, IDC_EMAIL}) {
-        PostMessageW(GetDlgItem(welcome, link), WM_LBUTTONDOWN, MK_LBUTTON, 0); // a click
-        PostMessageW(GetDlgItem(welcome, link), WM_LBUTTONUP, 0, 0);
+        PostMessageW(GetDlgItem(welcome, link), WM_LBUTTONDOWN, MK_LBUTTON, 0); // opens it
         HWND box = WaitForPage(0xFFFF, IDC_VERSION);
         EXPECT_EQ(ItemText(box, 0xFFFF).rfind(L"Unable to open hyperlink:\n\n", 0), 0u);
         PostMessageW(box, WM_COMMAND, IDOK, 0);
@@ -466,8 +464,7 @@ TEST_F(Unattended, NamesWhatStayed) {
         EXPECT_EQ(RunUnattended(), withTemporary ? 1603u : 3010u);
         EXPECT_TRUE(Exists(held[0]) && in.pending.Has(held[0]));
         EXPECT_FALSE(Exists(in.logged[1]) || Exists(in.group) || ProductKeyExists());
-        const Strings lines = FileLines(in.log);
-        EXPECT_EQ(lines.end()[-2] == L"Still there: " + held[1], withTemporary);
+        EXPECT_EQ(FileLines(in.log).end()[-2] == L"Still there: " + held[1], withTemporary);
         SetValues(kProductKey, {{L"ProductDir", in.name}, {L"MenuGroup", in.name}});
     }
     DeleteFileW(temporary.c_str());
