@@ -476,7 +476,8 @@ TEST_F(Unattended, NamesWhatStayed) {
 TEST_F(Unattended, LeavesTheRemovalToTheFirstInstance) {
     const fs::path lookAlike = fs::temp_directory_path() / (L"look-alike " + kPid);
     fs::create_directories(lookAlike);
-    fs::copy_file(UNINSTALL_EXE, lookAlike / L"Uninstall.exe");
+    fs::copy_file(UNINSTALL_EXE, lookAlike / L"Uninstall.exe",
+                  fs::copy_options::overwrite_existing);
     UniqueKernelHandle mutex; // kept past its holder's end: the mutex is abandoned, not gone
     for (const fs::path& folder : {lookAlike, in.product}) {
         SCOPED_TRACE(folder);
