@@ -72,8 +72,7 @@ inline bool WaitForDesktopShell() {
             if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER,
                                         IID_IShellWindows, reinterpret_cast<void**>(&windows))))
                 return false;
-            VARIANT empty;
-            VariantInit(&empty);
+            VARIANT empty{}; // VT_EMPTY
             long window = 0;
             IDispatch* desktop = nullptr;
             const bool found = windows->FindWindowSW(&empty, &empty, SWC_DESKTOP, &window,
@@ -104,6 +103,17 @@ inline std::vector<std::wstring> Entries(const fs::path& folder) {
         names.push_back(entry.path().filename().wstring());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// The lines of a list box.
+inline std::vector<std::wstring> ListLines(HWND list) {
+    std::vector<std::wstring> lines;
+    for (WPARAM i = 0; i < static_cast<WPARAM>(SendMessageW(list, LB_GETCOUNT, 0, 0)); ++i) {
+        wchar_t line[1024] = {};
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 inline bool KeyExists(const std::wstring& path, REGSAM view = kInstallerView) {
@@ -143,9 +153,6 @@ inline void DeleteKeyTree(const std::wstring& path, REGSAM view = kInstallerView
 
 inline bool ProductKeyExists() {
     return KeyExists(kProductKey);
-}
-inline void SetProductValues(const std::vector<RegValue>& values) {
-    SetValues(kProductKey, values);
 }
 
 // The renames due at the next restart, put back as found: no test's deletion is ever carried out.
@@ -211,22 +218,6 @@ inline void Host(const std::wstring& command) {
     CloseHandle(StartProcess(L"Z:\\bin\\sh -c \"" + command + L"; : >" + Unix(marker) + L"\""));
     WaitUntil([&] { return DeleteFileW(marker.c_str()) != FALSE; }, 20000);
 }
-
-// Points ".htm" at a class of ours, whose open command is the given one, while it lives.
-// Windows shares the classes between the registry views, Wine keeps one per view: they are
-// written in this program's own, which is the tested one's. The test prefix has no ".htm".
-struct ScopedHtmAssociation {
-    explicit ScopedHtmAssociation(const std::wstring& openCommand) {
-        SetValues(kHtm, {{nullptr, L"CorvinaTest.LinkPage"}}, 0);
-        SetValues(kPageClass + L"\\shell\\open\\command", {{nullptr, openCommand}}, 0);
-    }
-    ~ScopedHtmAssociation() {
-        DeleteKeyTree(kPageClass, 0);
-        DeleteKeyTree(kHtm, 0);
-    }
-    inline static const std::wstring kHtm = L"SOFTWARE\\Classes\\.htm";
-    inline static const std::wstring kPageClass = L"SOFTWARE\\Classes\\CorvinaTest.LinkPage";
-};
 
 // Points a URL scheme's open command at the given one while it lives; the prefix's own
 // (Wine's browser) comes back after.

@@ -1,10 +1,11 @@
+#include "controls/hyperlink.h"
+
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <oleacc.h>
 
 #include <atomic>
 
-#include "controls/hyperlink.h"
 #include "controls/link_opener.h"
 #include "tests/framework/shown_dialog.h"
 
@@ -18,25 +19,20 @@ bool Underlines(WPARAM font) {
     return GetObjectW(reinterpret_cast<HFONT>(font), sizeof(face), &face) && face.lfUnderline;
 }
 
-// The WM_SETFONTs sent to the link, as a hook on its thread sees them before the link does:
-// whether the font underlines, and the redraw flag.
-struct {
-    HWND link;
-    std::vector<std::pair<bool, LPARAM>> setFonts;
-} g_sent;
+// What reaches the link, as hooks on its thread see it before the link does: each WM_SETFONT
+// (whether the font underlines, and the redraw flag) and the timer messages it takes.
+HWND g_link;
+std::vector<std::pair<bool, LPARAM>> g_setFonts;
+std::atomic<int> g_timers;
 LRESULT CALLBACK RecordSetFont(int code, WPARAM wp, LPARAM lp) {
     const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lp);
-    if (sent->hwnd == g_sent.link && sent->message == WM_SETFONT)
-        g_sent.setFonts.push_back({Underlines(sent->wParam), sent->lParam});
+    if (sent->hwnd == g_link && sent->message == WM_SETFONT)
+        g_setFonts.push_back({Underlines(sent->wParam), sent->lParam});
     return CallNextHookEx(nullptr, code, wp, lp);
 }
-
-// The timer messages the link's thread takes for the link, as a hook there sees them.
-std::atomic<int> g_linkTimerMessages;
-LRESULT CALLBACK CountLinkTimers(int code, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK CountTimers(int code, WPARAM wp, LPARAM lp) {
     const auto* taken = reinterpret_cast<const MSG*>(lp);
-    if (taken->hwnd == g_sent.link && taken->message == WM_TIMER)
-        ++g_linkTimerMessages;
+    g_timers += taken->hwnd == g_link && taken->message == WM_TIMER;
     return CallNextHookEx(nullptr, code, wp, lp);
 }
 
@@ -54,11 +50,6 @@ class HyperLink : public ::testing::Test, public CDialog {
         ReleaseDC(link.m_hWnd, dc);
         return look;
     }
-    // A web address, which the shell hands to the recorder.
-    void Open() {
-        link.SetLinkTarget(L"http://corvina.example/");
-        link.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, 0);
-    }
     // The pointer comes over the link and stays there.
     void Enter() const {
         RECT r;
@@ -66,13 +57,7 @@ class HyperLink : public ::testing::Test, public CDialog {
         SetCursorPos(r.left + 2, r.top + 2);
         link.SendMessage(WM_MOUSEMOVE);
     }
-    // The pointer goes, and stays away even when the link's thread reads a late move; the
-    // hover timer notices within 2 s.
-    void Leave() const {
-        test::WaitUntil([&] { return SetCursorPos(0, 0) && Shown() != kHover; }, 2000);
-    }
-    const std::wstring recorder = L"\"" LINK_RECORDER_EXE L"\"";
-    test::ScopedUrlCommand web{L"http", recorder + L" \"%1\""};
+    test::ScopedUrlCommand web{L"http", L"\"" LINK_RECORDER_EXE L"\" \"%1\""};
     CHyperLink link;
     BOOL pointerAway = SetCursorPos(0, 0); // only the test's own mouse messages hover
     ShownDialog shown{*this};
@@ -80,45 +65,24 @@ class HyperLink : public ::testing::Test, public CDialog {
 
 } // namespace
 
-TEST_F(HyperLink, ShowsVisitedAfterASuccessfulOpen) {
-    if (!test::WaitForDesktopShell())
-        GTEST_SKIP() << test::kNoDesktopShell;
-    Open();
-    EXPECT_EQ(Shown(), kVisited);
-}
-
-TEST_F(HyperLink, HoverWinsOverVisited) {
-    if (!test::WaitForDesktopShell())
-        GTEST_SKIP() << test::kNoDesktopShell;
-    Open();
-    Enter();
-    EXPECT_EQ(Shown(), kHover);
-}
-
+// The hover switches fonts with one redrawing WM_SETFONT each way, and it and its timer end
+// when the pointer goes, even when the link's thread reads a late move.
 TEST_F(HyperLink, EndsTheHoverAndItsTimerWhenThePointerLeaves) {
-    g_sent = {link.m_hWnd, {}};
-    const HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, &CountLinkTimers, nullptr,
-                                         GetWindowThreadProcessId(m_hWnd, nullptr));
-    Enter();
-    EXPECT_TRUE(test::WaitUntil([] { return g_linkTimerMessages > 0; }, 2000)) << "no polling";
-    Leave();
-    EXPECT_EQ(Shown(), kNormal);
-    g_linkTimerMessages = 0;
-    Sleep(1000); // many times the polling period
-    UnhookWindowsHookEx(hook);
-    EXPECT_EQ(g_linkTimerMessages, 0) << "the timer outlived the hover";
-}
-
-// In the manner of Wine's message-sequence tests: what reaches the control is recorded.
-TEST_F(HyperLink, SwitchesFontsWithOneRedrawingSetFontEachWay) {
-    g_sent = {link.m_hWnd, {}};
-    const HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, &RecordSetFont, nullptr,
-                                         GetWindowThreadProcessId(m_hWnd, nullptr));
+    g_link = link.m_hWnd;
+    const DWORD thread = GetWindowThreadProcessId(m_hWnd, nullptr);
+    const HHOOK hooks[] = {SetWindowsHookExW(WH_CALLWNDPROC, &RecordSetFont, nullptr, thread),
+                           SetWindowsHookExW(WH_GETMESSAGE, &CountTimers, nullptr, thread)};
     Enter();
     Enter(); // still inside: nothing more
-    Leave();
-    UnhookWindowsHookEx(hook);
-    EXPECT_EQ(g_sent.setFonts, (std::vector<std::pair<bool, LPARAM>>{{true, TRUE}, {false, TRUE}}));
+    EXPECT_TRUE(test::WaitUntil([] { return g_timers > 0; }, 2000)) << "no polling";
+    test::WaitUntil([&] { return SetCursorPos(0, 0) && Shown() != kHover; }, 2000);
+    EXPECT_EQ(Shown(), kNormal);
+    g_timers = 0;
+    Sleep(1000); // many times the polling period
+    for (HHOOK hook : hooks)
+        UnhookWindowsHookEx(hook);
+    EXPECT_EQ(g_timers, 0) << "the timer outlived the hover";
+    EXPECT_EQ(g_setFonts, (std::vector<std::pair<bool, LPARAM>>{{true, TRUE}, {false, TRUE}}));
 }
 
 TEST_F(HyperLink, ShowsTheSystemHandWhereTheHelpProgramHasNone) {
@@ -127,11 +91,12 @@ TEST_F(HyperLink, ShowsTheSystemHandWhereTheHelpProgramHasNone) {
                                MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
               TRUE);
     CURSORINFO shown{sizeof shown, 0, nullptr, {}};
-    EXPECT_TRUE(GetCursorInfo(&shown));
+    GetCursorInfo(&shown);
     EXPECT_EQ(shown.hCursor, LoadCursorW(nullptr, IDC_HAND));
 }
 
-// What a screen reader learns of the link; its default action opens it as a click does.
+// What a screen reader learns of the link; its default action opens it as a click does, and
+// the shell hands the address to the recorder. Opened, it shows visited, but hover wins.
 TEST_F(HyperLink, IsAnnouncedAsALinkThatOpensItsTarget) {
     if (!test::WaitForDesktopShell())
         GTEST_SKIP() << test::kNoDesktopShell;
@@ -144,14 +109,17 @@ TEST_F(HyperLink, IsAnnouncedAsALinkThatOpensItsTarget) {
     VARIANT self{}, role{};
     self.vt = VT_I4; // CHILDID_SELF
     BSTR texts[3] = {};
-    EXPECT_EQ(object->get_accRole(self, &role), S_OK);
+    object->get_accRole(self, &role);
     EXPECT_EQ(role.lVal, ROLE_SYSTEM_LINK);
     object->get_accName(self, &texts[0]), object->get_accValue(self, &texts[1]);
     object->get_accDefaultAction(self, &texts[2]);
     EXPECT_EQ(std::vector<std::wstring>(texts, texts + 3),
               (std::vector<std::wstring>{L"Corvina Labs", L"http://corvina.example/", L"Jump"}));
     EXPECT_EQ(object->accDoDefaultAction(self), S_OK);
-    EXPECT_TRUE(test::WaitUntil([&] { return Shown() == kVisited; }, 2000));
+    // The desktop's shell may be busy with another test program of the prefix.
+    EXPECT_TRUE(test::WaitUntil([&] { return Shown() == kVisited; }, 10000));
+    Enter();
+    EXPECT_EQ(Shown(), kHover);
     for (BSTR text : texts)
         SysFreeString(text);
     object->Release();
@@ -159,27 +127,18 @@ TEST_F(HyperLink, IsAnnouncedAsALinkThatOpensItsTarget) {
 }
 
 TEST(LinkAddress, OpensOnlyWebAndMailAddresses) {
-    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+    const std::pair<const wchar_t*, const wchar_t*> opened[] = {
         {L"http://corvina.example/", L"http://corvina.example/"},
         {L"HTTPS://corvina.example", L"HTTPS://corvina.example"},
         {L"mailto:support@corvina.example", L"mailto:support@corvina.example"},
-        {L"support@corvina.example", L"mailto:support@corvina.example"}, // as registered
-        {L"none", nullptr},
-        {L"marker", nullptr},
-        {L"marker.exe", nullptr},
-        {L"", nullptr},
-        {L"C:\\Windows\\notepad.exe", nullptr},
-        {L"\\\\server\\share\\x.exe", nullptr},
-        {L"file:///C:/Windows/notepad.exe", nullptr},
-        {L"javascript:alert(1)", nullptr},
-        {L"http:", nullptr},
-        {L"http://x\" -new", nullptr},
-        {L"a@b\\c.exe", nullptr},
-        {L"C:\\a@b", nullptr}};
-    for (const auto& [target, address] : cases)
-        EXPECT_EQ(LinkAddress(target),
-                  address ? std::optional<std::wstring>(address) : std::nullopt)
-            << target;
+        {L"support@corvina.example", L"mailto:support@corvina.example"}}; // as registered
+    for (const auto& [target, address] : opened)
+        EXPECT_EQ(LinkAddress(target), address) << target;
+    for (const wchar_t* target :
+         {L"none", L"marker", L"marker.exe", L"", L"C:\\Windows\\notepad.exe",
+          L"\\\\server\\share\\x.exe", L"file:///C:/Windows/notepad.exe", L"javascript:alert(1)",
+          L"http:", L"http://x\" -new", L"a@b\\c.exe", L"C:\\a@b"})
+        EXPECT_EQ(LinkAddress(target), std::nullopt) << target;
 }
 
 // Where the shell refuses a web address, the web-page program gets it as one quoted argument.

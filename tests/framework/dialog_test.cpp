@@ -59,8 +59,7 @@ TEST_F(Dialog, HandlersSeeTheMessageTheyHandle) {
 
 TEST_F(Dialog, LetsGoOfItsWindowsWhenItEnds) {
     shown.End();
-    EXPECT_EQ(m_hWnd, nullptr);
-    EXPECT_EQ(link.m_hWnd, nullptr);
+    EXPECT_EQ(std::pair(m_hWnd, link.m_hWnd), (std::pair<HWND, HWND>(nullptr, nullptr)));
 }
 
 TEST(DialogTemplate, MissingOneFailsWithMinusOne) {
