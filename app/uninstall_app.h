@@ -2,10 +2,10 @@
 // removal needs and runs the wizard's pages.
 #pragma once
 
+#include <string>
+
 #include "framework/win_app.h"
 #include "removal/removal_log.h"
-
-#include <string>
 
 class CUninstallApp : public CWinApp {
   public:

@@ -1,12 +1,12 @@
 #include "app/uninstall_dlg.h"
 
+#include <algorithm>
+
 #include "app/page_font.h"
 #include "app/process_list.h"
 #include "app/product_registration.h"
 #include "framework/controls.h"
 #include "res/resource.h"
-
-#include <algorithm>
 
 CUninstallDlg::CUninstallDlg()
     : CWizardPage(IDD_UNINSTALL, {22, FW_SEMIBOLD}, BannerContext::WindowContext) {}

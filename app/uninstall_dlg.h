@@ -2,11 +2,11 @@
 // and e-mail links, and keeps Next disabled while a trading terminal runs.
 #pragma once
 
+#include <string>
+
 #include "app/wizard_page.h"
 #include "controls/hyperlink.h"
 #include "ntregistry/nt_registry.h"
-
-#include <string>
 
 enum { TERMINAL_POLL_TIMER = 1122 };
 

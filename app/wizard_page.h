@@ -3,11 +3,11 @@
 // a page adds its behaviour on top. Pages reach the application only through this header.
 #pragma once
 
+#include <string>
+
 #include "app/banner.h"
 #include "app/page_font.h"
 #include "framework/dialog.h"
-
-#include <string>
 
 class RemovalLog;
 

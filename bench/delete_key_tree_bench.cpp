@@ -1,6 +1,7 @@
 // Times CNtRegistry::DeleteKeyTree against RegDeleteTreeW on two identical trees of 10,000
 // keys, four levels deep, with three values per key. Not a test: it prints and exits.
 #include <windows.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <iterator>

@@ -103,7 +103,8 @@ double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
 double OpenSeconds(const std::wstring& product, int depth) {
     UniqueFileHandle parent(CreateFileW(product.c_str(), FILE_LIST_DIRECTORY,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                        nullptr));
     LARGE_INTEGER from, to;
     QueryPerformanceCounter(&from);
     for (int level = 0; level < depth && parent; ++level) {
@@ -219,8 +220,7 @@ int main() {
     double chains[2] = {1e9, 1e9}, opens[2] = {1e9, 1e9};
     for (int round = 0; round < kRounds; ++round) {
         for (int side = 0; side < 2; ++side) {
-            const auto [seconds, opening] =
-                ChainSeconds(name + L" chain", side == 0 ? 250 : 1000);
+            const auto [seconds, opening] = ChainSeconds(name + L" chain", side == 0 ? 250 : 1000);
             allRemoved = allRemoved && seconds >= 0 && opening >= 0;
             chains[side] = std::min(chains[side], seconds < 0 ? 1e9 : seconds);
             opens[side] = std::min(opens[side], opening < 0 ? 1e9 : opening);

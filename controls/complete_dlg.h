@@ -2,11 +2,11 @@
 // the next restart deletes, with the choice to restart now, or what stayed.
 #pragma once
 
+#include <string>
+
 #include "app/wizard_page.h"
 #include "framework/controls.h"
 #include "removal/removal_outcome.h"
-
-#include <string>
 
 class CCompleteDlg : public CWizardPage {
   public:

@@ -1,9 +1,9 @@
 #include "controls/hyperlink.h"
 
+#include <windowsx.h>
+
 #include "controls/link_accessible.h"
 #include "controls/link_opener.h"
-
-#include <windowsx.h>
 
 namespace {
 

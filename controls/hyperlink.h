@@ -3,10 +3,10 @@
 // the target when clicked, or with Enter or Space while it has the focus.
 #pragma once
 
+#include <string>
+
 #include "framework/controls.h"
 #include "framework/unique_handle.h"
-
-#include <string>
 
 inline void DestroyCursorHandle(HCURSOR cursor) {
     DestroyCursor(cursor);

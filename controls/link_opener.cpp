@@ -1,11 +1,11 @@
 #include "controls/link_opener.h"
 
-#include "controls/desktop_shell.h"
-#include "framework/linked_user.h"
-
 #include <shellapi.h>
 
 #include <cwchar>
+
+#include "controls/desktop_shell.h"
+#include "framework/linked_user.h"
 
 namespace {
 

@@ -1,10 +1,9 @@
 // The program's entry point: the application object was built by static initialisation.
-#include "framework/win_app.h"
-
-#include "framework/routine.h"
-
 #include <cstdlib>
 #include <string>
+
+#include "framework/routine.h"
+#include "framework/win_app.h"
 
 // The elevated program's search path holds the user's own PATH entries and the current
 // folder; DLLs come from the system folder only. Vista and an unpatched Windows 7 lack the

@@ -1,12 +1,13 @@
 // Thin control classes over the common controls the pages use.
 #pragma once
 
-#include "framework/wnd.h"
-
 #include <windows.h>
 #include <commctrl.h>
+
 #include <string>
 #include <string_view>
+
+#include "framework/wnd.h"
 
 // The extent of text drawn in the control's own font (WM_GETFONT), or in the system font when
 // it has none, as the control itself would draw it.

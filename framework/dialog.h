@@ -3,9 +3,9 @@
 // own processing call LeaveToDialogManager() (the base implementations do).
 #pragma once
 
-#include "framework/wnd.h"
-
 #include <string>
+
+#include "framework/wnd.h"
 
 class CDataExchange;
 

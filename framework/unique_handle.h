@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+
 #include <utility>
 
 // Both null and INVALID_HANDLE_VALUE count as "no handle": neither is ever a real one.

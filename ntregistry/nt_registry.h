@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <winternl.h>
+
 #include <string>
 
 #include "ntregistry/nt_entry_point_provider.h"

@@ -1,8 +1,7 @@
-#include "ntregistry/nt_registry.h"
-
 #include <algorithm>
 #include <cstddef>
 
+#include "ntregistry/nt_registry.h"
 #include "ntregistry/nt_scoped.h"
 
 namespace {

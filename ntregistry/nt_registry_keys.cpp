@@ -1,7 +1,6 @@
-#include "ntregistry/nt_registry.h"
-
 #include <cwchar>
 
+#include "ntregistry/nt_registry.h"
 #include "ntregistry/nt_scoped.h"
 
 namespace {

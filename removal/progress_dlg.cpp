@@ -32,7 +32,10 @@ BOOL CProgressDlg::OnInitDialog() {
     m_progress.SetRange(0, static_cast<short>(LOWORD(LoggedEntryCount(m_log))));
     m_removalLog = stores.removalLog;
     m_run.emplace(RemovalRun{RemovalJob{m_log, stores.productDir, stores.menuGroup, m_registry},
-                             this, m_hWnd, kRemovalEnded, {}});
+                             this,
+                             m_hWnd,
+                             kRemovalEnded,
+                             {}});
     m_worker = AfxBeginThread(&RemovalWorker, &*m_run);
     // Without a thread the page's own does the removal: what the user asked for still happens.
     if (!m_worker)

@@ -2,6 +2,9 @@
 // worker thread and shows each step; it cannot be left until the removal has finished.
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "app/wizard_page.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
@@ -10,9 +13,6 @@
 #include "removal/install_log.h"
 #include "removal/removal_log.h"
 #include "removal/removal_run.h"
-
-#include <optional>
-#include <string>
 
 class CProgressDlg : public CWizardPage, public RemovalProgress {
   public:

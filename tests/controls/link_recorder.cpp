@@ -1,12 +1,13 @@
 // Stands in for a web browser: writes its command line and the name of the program that
 // started it to a fixed file (a program the desktop's shell starts inherits nothing from
 // the test).
+#include <windows.h>
+#include <share.h>
+#include <tlhelp32.h>
+
 #include <cstdio>
 #include <map>
-#include <share.h>
 #include <string>
-#include <windows.h>
-#include <tlhelp32.h>
 
 int wmain() {
     const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);

@@ -1,13 +1,14 @@
 // CNtRegistry on Wine's real ntdll and the prefix's real registry, witnessed with the ordinary
 // registry API. The fixture is the registry's provider: it records lookups and message boxes and
 // hides (null) or replaces chosen ntdll routines.
+#include "ntregistry/nt_registry.h"
+
 #include <windows.h>
-#include <sddl.h>
 #include <gtest/gtest.h>
+#include <sddl.h>
+
 #include <map>
 #include <sstream>
-
-#include "ntregistry/nt_registry.h"
 
 static const std::wstring kScratch = L"SOFTWARE\\CorvinaNtRegTest"; // one test program per prefix
 static int g_refusedCall; // which call of NtDeleteKey is refused, counting from 1
