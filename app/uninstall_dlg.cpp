@@ -1,12 +1,13 @@
 #include "app/uninstall_dlg.h"
 
+#include <algorithm>
+
 #include "app/page_font.h"
 #include "app/process_list.h"
 #include "app/product_registration.h"
 #include "framework/controls.h"
+#include "framework/language.h"
 #include "res/resource.h"
-
-#include <algorithm>
 
 CUninstallDlg::CUninstallDlg()
     : CWizardPage(IDD_UNINSTALL, {22, FW_SEMIBOLD}, BannerContext::WindowContext) {}
@@ -34,9 +35,15 @@ BOOL CUninstallDlg::OnInitDialog() {
     stores.productName = registration.productName;
     stores.productDir = registration.productDir;
     stores.menuGroup = registration.menuGroup;
-    m_title = L"Welcome to Corvina";
-    // The name is an argument of the sentence, never a format of its own.
-    m_prompt = L"You are about to uninstall " + stores.productName;
+    SetItemTexts(m_hWnd, {{IDOK, IDS_NEXT},
+                          {IDCANCEL, IDS_CANCEL},
+                          {IDC_VERSION_LABEL, IDS_VERSION_LABEL},
+                          {IDC_PUBLISHER_LABEL, IDS_PUBLISHER_LABEL},
+                          {IDC_CONTACT_LABEL, IDS_CONTACT_LABEL},
+                          {IDC_EMAIL_LABEL, IDS_EMAIL_LABEL},
+                          {IDC_NOTE, IDS_TERMINAL_NOTE}});
+    m_title = LoadText(IDS_WELCOME_TITLE);
+    m_prompt = FormatText(IDS_WELCOME_PROMPT, {stores.productName});
     m_contact = registration.contactName;
     m_version = registration.version;
     m_publisher = registration.publisher;
@@ -53,7 +60,8 @@ BOOL CUninstallDlg::OnInitDialog() {
 }
 
 static bool UsesTextFont(int id) {
-    return id == IDC_PROMPT || id == -1 || id == 0xFFFF;
+    return id == IDC_PROMPT || id == IDC_VERSION_LABEL || id == IDC_PUBLISHER_LABEL ||
+           id == IDC_CONTACT_LABEL || id == IDC_EMAIL_LABEL;
 }
 
 // A one-line text item narrower than its text, in the font it draws with, grows to the right

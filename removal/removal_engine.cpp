@@ -86,7 +86,7 @@ bool IsInUse(DWORD error) {
 bool RemoveAtRestart(const std::wstring& path, RemovalProgress& progress) {
     if (!DeleteAtRestart(path))
         return false;
-    progress.AddLine(L"Removed at the next restart: " + Plain(path));
+    progress.Report(RemovalStep::kRemovedAtRestart, Plain(path));
     return true;
 }
 
@@ -182,7 +182,7 @@ void RemoveProductFolder(const RemovalJob& job, RemovalProgress& progress, FILE*
     else
         DeleteFolderContents(folder, progress, diagnostics);
     // The folder itself stays: it still holds the uninstaller.
-    progress.AddLine(L"Remove folder " + programFiles + L"\\" + job.productDir + L"...");
+    progress.Report(RemovalStep::kRemoveFolder, programFiles + L"\\" + job.productDir);
 }
 
 void RemoveShortcutGroup(const RemovalJob& job, RemovalProgress& progress, FILE* diagnostics) {
@@ -198,7 +198,7 @@ void RemoveShortcutGroup(const RemovalJob& job, RemovalProgress& progress, FILE*
             !(contents == FolderFate::kAtRestart && RemoveAtRestart(group, progress)))
             Report(diagnostics, "Delete shoortcut directory failed.\n");
     }
-    progress.AddLine(L"Remove folder " + programs + L"\\" + job.menuGroup + L"...");
+    progress.Report(RemovalStep::kRemoveFolder, programs + L"\\" + job.menuGroup);
 }
 
 } // namespace
@@ -253,7 +253,7 @@ void RunRemoval(const RemovalJob& job, RemovalProgress& progress, FILE* diagnost
     const int count = LoggedEntryCount(job.log);
     for (int i = 0; i < count; ++i) {
         const LoggedFile file = LoggedEntry(job.log, i);
-        progress.AddLine(L"Delete file " + file.path + L"...");
+        progress.Report(RemovalStep::kDeleteFile, file.path);
         if (file.terminated)
             RemoveLoggedFile(file.path, progress, diagnostics);
         progress.StepProgress();
@@ -261,5 +261,5 @@ void RunRemoval(const RemovalJob& job, RemovalProgress& progress, FILE* diagnost
     RemoveProductFolder(job, progress, diagnostics);
     RemoveShortcutGroup(job, progress, diagnostics);
     UnregisterProduct(job.registry);
-    progress.AddLine(L"Unregistering uninstaller...");
+    progress.Report(RemovalStep::kUnregister);
 }

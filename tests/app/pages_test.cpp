@@ -4,9 +4,9 @@
 #include "app/banner.h"
 #include "app/page_loop.h"
 #include "app/uninstall_dlg.h"
-#include "res/resource.h"
 #include "controls/complete_dlg.h"
 #include "removal/progress_dlg.h"
+#include "res/resource.h"
 #include "tests/framework/shown_dialog.h"
 #include "tests/planted_links.h"
 
@@ -14,10 +14,10 @@ namespace {
 
 // Holds the worker before its last line, so that the test can try to leave the page meanwhile.
 struct HeldProgressPage : CProgressDlg {
-    void AddLine(const std::wstring& line) override {
-        if (line == L"Done.")
+    void Report(RemovalStep step, const std::wstring& path) override {
+        if (step == RemovalStep::kDone)
             SignalObjectAndWait(holding.Get(), release.Get(), INFINITE, FALSE);
-        CProgressDlg::AddLine(line);
+        CProgressDlg::Report(step, path);
     }
     UniqueKernelHandle holding{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     UniqueKernelHandle release{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
