@@ -1,6 +1,7 @@
 #include "app/uninstall_dlg.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "app/page_font.h"
 #include "app/process_list.h"
@@ -53,6 +54,7 @@ BOOL CUninstallDlg::OnInitDialog() {
     m_emailLink.SetLinkTarget(registration.email);
     UpdateData(FALSE);
     WidenTextItems();
+    MakeRoomForLabels();
 
     // A failed timer is no reason to refuse the removal: the page only stops watching.
     SetTimer(m_hWnd, TERMINAL_POLL_TIMER, 500, nullptr);
@@ -64,17 +66,24 @@ static bool UsesTextFont(int id) {
            id == IDC_CONTACT_LABEL || id == IDC_EMAIL_LABEL;
 }
 
+// An item's rectangle in its page's client coordinates.
+static RECT ItemRect(HWND item) {
+    RECT r{};
+    GetWindowRect(item, &r);
+    MapWindowPoints(nullptr, GetParent(item), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
 // A one-line text item narrower than its text, in the font it draws with, grows to the right
 // within the page: the labels' font and the template's dialog units scale apart.
 static void WidenToText(HWND item, LONG pageRight) {
     const SIZE extent = MeasureText(item, WindowText(item));
-    RECT client, window;
+    RECT client;
     GetClientRect(item, &client);
     // Items of several lines wrap their text instead.
     if (extent.cx <= client.right || extent.cy * 2 <= client.bottom)
         return;
-    GetWindowRect(item, &window);
-    MapWindowPoints(nullptr, GetParent(item), reinterpret_cast<POINT*>(&window), 2);
+    const RECT window = ItemRect(item);
     const LONG right = std::min(window.right + extent.cx - client.right, pageRight);
     SetWindowPos(item, nullptr, 0, 0, right - window.left, window.bottom - window.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -89,6 +98,29 @@ void CUninstallDlg::WidenTextItems() {
         if (lstrcmpiW(className, L"Static") == 0 &&
             (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_LEFT)
             WidenToText(child, page.right);
+    }
+}
+
+// Labels in a language of longer words push the values' column to the right, which keeps its
+// right edge: no label covers its value.
+void CUninstallDlg::MakeRoomForLabels() {
+    LONG labelsRight = 0, valuesLeft = LONG_MAX;
+    for (const int id :
+         {IDC_VERSION_LABEL, IDC_PUBLISHER_LABEL, IDC_CONTACT_LABEL, IDC_EMAIL_LABEL})
+        labelsRight = std::max(labelsRight, ItemRect(GetDlgItem(id)).right);
+    static constexpr int kValues[] = {IDC_VERSION, IDC_PUBLISHER, IDC_CONTACT, IDC_EMAIL};
+    for (const int id : kValues)
+        valuesLeft = std::min(valuesLeft, ItemRect(GetDlgItem(id)).left);
+    RECT gap{0, 0, 4, 0};
+    MapDialogRect(m_hWnd, &gap);
+    const LONG shift = labelsRight + gap.right - valuesLeft;
+    if (shift <= 0)
+        return;
+    for (const int id : kValues) {
+        const RECT value = ItemRect(GetDlgItem(id));
+        SetWindowPos(GetDlgItem(id), nullptr, value.left + shift, value.top,
+                     std::max(value.right - value.left - shift, LONG{0}), value.bottom - value.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 

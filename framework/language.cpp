@@ -29,28 +29,28 @@ std::wstring BlockString(HMODULE module, UINT id, LANGID language) {
 
 struct LanguageSearch {
     LANGID wanted;
-    LANGID found;
+    LANGID exact;
+    LANGID primary;
 };
 
-BOOL CALLBACK FindPrimaryLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR search) {
+BOOL CALLBACK NoteLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR search) {
     auto& s = *reinterpret_cast<LanguageSearch*>(search);
-    if (PRIMARYLANGID(language) != PRIMARYLANGID(s.wanted))
-        return TRUE;
-    s.found = language;
-    return FALSE;
+    if (language == s.wanted)
+        s.exact = language;
+    else if (!s.primary && PRIMARYLANGID(language) == PRIMARYLANGID(s.wanted))
+        s.primary = language;
+    return TRUE;
 }
 
 } // namespace
 
 LANGID MatchLanguage(HMODULE module, LANGID wanted) {
     // Any block serves as the witness of a language: each language file holds them all.
-    const auto block = MAKEINTRESOURCEW(IDS_CAPTION / 16 + 1);
-    if (FindResourceExW(module, RT_STRING, block, wanted))
-        return wanted;
-    LanguageSearch search{wanted, 0};
-    EnumResourceLanguagesW(module, RT_STRING, block, &FindPrimaryLanguage,
-                           reinterpret_cast<LONG_PTR>(&search));
-    return search.found ? search.found : kEnglish;
+    LanguageSearch search{wanted, 0, 0};
+    if (PRIMARYLANGID(wanted) != LANG_NEUTRAL)
+        EnumResourceLanguagesW(module, RT_STRING, MAKEINTRESOURCEW(IDS_CAPTION / 16 + 1),
+                               &NoteLanguage, reinterpret_cast<LONG_PTR>(&search));
+    return search.exact ? search.exact : search.primary ? search.primary : kEnglish;
 }
 
 void UseLanguage(LANGID language) {
