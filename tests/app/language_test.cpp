@@ -60,10 +60,14 @@ TEST(Language, ChoosesTheExactLanguageThenItsPrimaryThenEnglish) {
         EXPECT_EQ(MatchLanguage(GetModuleHandleW(nullptr), wanted), chosen) << wanted;
 }
 
-// Run at 96, 144 and 192 DPI, as the English pages are.
+// Run at 96, 144 and 192 DPI, as the English pages are. A process in a Japanese or Chinese
+// locale, where Wine maps the fonts as such a Windows does, checks that language alone.
 TEST(Dpi, EveryLanguageShowsEveryTextWhole) {
     const std::wstring path = L"C:\\Program Files (x86)\\Corvina Trend Navigator\\Help.chm";
+    const LANGID own = MatchLanguage(GetModuleHandleW(nullptr), GetUserDefaultUILanguage());
     for (const LANGID language : kLanguages) {
+        if (own != kEnglish && language != own)
+            continue;
         SCOPED_TRACE(language);
         const Speaking speaking(language);
         CUninstallDlg welcome;
