@@ -75,6 +75,9 @@ TEST(Dpi, EveryLanguageShowsEveryTextWhole) {
         CCompleteDlg removed, restart({{}, {path, path}}), stayed({{path}, {}}, L"C:\\Temp\\u.log");
         for (CDialog* page :
              std::initializer_list<CDialog*>{&welcome, &progress, &removed, &restart, &stayed}) {
+            // The later pages name the product as a real registration does, not the test's.
+            if (page != &welcome)
+                AppStores().productName = L"Corvina Trend Navigator";
             ShownDialog shown(*page);
             if (page == &progress) {
                 EXPECT_TRUE(test::WaitUntil([&] { return IsWindowEnabled(page->GetDlgItem(IDOK)); },
