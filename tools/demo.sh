@@ -30,8 +30,8 @@ prefix="$build/demo-prefix"
 rm -rf "$prefix" "$prefix.state"
 # DEMO_DPI=144 (or 192) shows the wizard on a display scaled to 150% (200%).
 run() { "$root/tools/wine-run" --prefix "$prefix" ${DEMO_DPI:+--dpi "$DEMO_DPI"} "$@"; }
-# Wine takes the user's language from the locale, the uninstaller from Wine.
-run_uninstaller() { (if [ -n "${DEMO_LANG:-}" ]; then export LANG=$DEMO_LANG; fi; run "$uninstaller" "$@"); }
+# In the language of DEMO_LANG, else of the user's locale.
+run_uninstaller() { WINE_RUN_LANG=${DEMO_LANG:-${LC_ALL:-${LANG:-C.UTF-8}}} run "$uninstaller" "$@"; }
 winpath() { echo "Z:$1" | sed 's|/|\\|g'; }
 
 # An empty program first: it creates the prefix, so its folders exist below.
