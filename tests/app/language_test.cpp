@@ -24,6 +24,7 @@ struct Speaking {
     ~Speaking() { UseLanguage(kEnglish); }
 };
 
+// A text's placeholders, access key and accelerator, in any order.
 std::wstring Marks(const std::wstring& text) {
     std::wstring marks;
     for (size_t i = 0; i + 1 < text.size(); ++i)
@@ -58,6 +59,22 @@ TEST(Language, ChoosesTheExactLanguageThenItsPrimaryThenEnglish) {
         {0x0809, 0x0409}, {0x0441, 0x0409}, {0x0413, 0x0409}, {0x0000, 0x0409}};
     for (const auto& [wanted, chosen] : cases)
         EXPECT_EQ(MatchLanguage(GetModuleHandleW(nullptr), wanted), chosen) << wanted;
+}
+
+// The English lines are those scripts know; another language puts the path where it goes. A
+// path is never read as a format.
+TEST(Language, StepLinesPutThePathWhereTheLanguagePutsIt) {
+    const std::wstring path = L"C:\\50%1 off";
+    const std::tuple<RemovalStep, LANGID, std::wstring> cases[] = {
+        {RemovalStep::kDeleteFile, kEnglish, L"Delete file C:\\50%1 off..."},
+        {RemovalStep::kRemoveFolder, kEnglish, L"Remove folder C:\\50%1 off..."},
+        {RemovalStep::kRemovedAtRestart, kEnglish, L"Removed at the next restart: C:\\50%1 off"},
+        {RemovalStep::kUnregister, kEnglish, L"Unregistering uninstaller..."},
+        {RemovalStep::kDone, kEnglish, L"Done."},
+        {RemovalStep::kDeleteFile, 0x0407, L"Datei C:\\50%1 off wird gelöscht..."},
+        {RemovalStep::kDeleteFile, 0x041F, L"C:\\50%1 off dosyası siliniyor..."}};
+    for (const auto& [step, language, line] : cases)
+        EXPECT_EQ(StepLine(step, path, language), line);
 }
 
 // Run at 96, 144 and 192 DPI, as the English pages are. A process in a Japanese or Chinese
