@@ -106,7 +106,7 @@ void SetItemTexts(HWND dialog, std::initializer_list<ItemText> items) {
 }
 
 int ShowMessage(HWND owner, const std::wstring& text, UINT type) {
-    if (IsRightToLeft(g_language))
-        type |= MB_RTLREADING | MB_RIGHT;
+    // A right-to-left language's box is mirrored like its pages, which makes it read from the
+    // right: MB_RTLREADING would turn it back.
     return MessageBoxW(owner, text.c_str(), LoadText(IDS_CAPTION).c_str(), type);
 }

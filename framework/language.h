@@ -38,5 +38,5 @@ struct ItemText {
 // Gives each dialog item its text in the wizard's language.
 void SetItemTexts(HWND dialog, std::initializer_list<ItemText> items);
 
-// MessageBoxW in the wizard's language: right to left where it reads so.
+// MessageBoxW with the wizard's caption.
 int ShowMessage(HWND owner, const std::wstring& text, UINT type);
