@@ -76,8 +76,8 @@ struct Search {
 };
 
 // The pages are dialogs titled "Uninstall" in the wizard's language; the other instance, of the
-// same user and so the same language, has one visible at most. Only
-// asynchronous calls reach the other process: a hung page does not hang this one.
+// same user and so the same language, has one visible at most. Only asynchronous calls reach
+// the other process: a hung page does not hang this one.
 BOOL CALLBACK ShowIfPage(HWND window, LPARAM search) {
     wchar_t title[64] = {}, windowClass[16] = {};
     DWORD processId = 0;

@@ -17,7 +17,6 @@ CCompleteDlg::~CCompleteDlg() = default;
 
 std::wstring CompletionText(const std::wstring& productName) {
     const std::wstring name = productName.empty() ? kNoName : productName;
-    // Users know the English text as it stands, without a blank before "Click": it stays so.
     return FormatText(IDS_COMPLETE_TEXT, {name});
 }
 
