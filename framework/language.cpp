@@ -97,6 +97,9 @@ const DLGTEMPLATE* FindDialogTemplate(HMODULE module, UINT id, LANGID language) 
     HRSRC found = FindResourceExW(module, RT_DIALOG, name, language);
     if (!found)
         found = FindResourceExW(module, RT_DIALOG, name, kEnglish);
+    // A template of no language of its own, as another module may hold.
+    if (!found)
+        found = FindResourceW(module, name, RT_DIALOG);
     return static_cast<const DLGTEMPLATE*>(LockedResource(module, found));
 }
 

@@ -28,7 +28,8 @@ std::wstring LoadText(UINT id, LANGID language = UiLanguage());
 std::wstring FormatText(UINT id, std::initializer_list<std::wstring> values,
                         LANGID language = UiLanguage());
 
-// The dialog template id in language, or the English one where that language has none.
+// The dialog template id in language, or the English one where that language has none, or
+// the one the system finds where neither is.
 const DLGTEMPLATE* FindDialogTemplate(HMODULE module, UINT id, LANGID language = UiLanguage());
 
 struct ItemText {
