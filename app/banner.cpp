@@ -96,6 +96,9 @@ void PaintBanner(HWND page, BannerBitmap& banner, BannerContext context) {
     MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&area), 2);
 
     HDC dc = context == BannerContext::WindowContext ? GetDC(page) : paintDc;
+    // A mirrored page shows the picture at its right edge, the right way round.
+    if (GetLayout(dc) & LAYOUT_RTL)
+        SetLayout(dc, LAYOUT_RTL | LAYOUT_BITMAPORIENTATIONPRESERVED);
     HDC memory = CreateCompatibleDC(dc);
     SetStretchBltMode(dc, HALFTONE);
     SetBrushOrgEx(dc, 0, 0, nullptr);

@@ -12,7 +12,8 @@ struct PageFont {
     COLORREF colour = CLR_INVALID;
 };
 
-// Face "Derez" at the description's weight, zero for every other parameter. Heights are
-// pixels at 96 DPI: the font gets them scaled to the DPI the page is shown at.
+// Face "Derez" at the description's weight, zero for every other parameter; in another language
+// than English, the page's own face and character set. Heights are pixels at 96 DPI: the font
+// gets them scaled to the DPI the page is shown at.
 UniqueFont CreatePageFont(const PageFont& font, HWND page);
 void SetControlFont(HWND control, const UniqueFont& font);

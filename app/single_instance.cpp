@@ -3,9 +3,11 @@
 #include <sddl.h>
 
 #include "framework/file_in_place.h"
+#include "framework/language.h"
 #include "framework/linked_user.h"
 #include "framework/long_path.h"
 #include "framework/unique_handle.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -73,15 +75,16 @@ struct Search {
     std::wstring ownFile;
 };
 
-// The pages are dialogs titled "Uninstall"; the other instance has one visible at most. Only
-// asynchronous calls reach the other process: a hung page does not hang this one.
+// The pages are dialogs titled "Uninstall" in the wizard's language; the other instance, of the
+// same user and so the same language, has one visible at most. Only asynchronous calls reach
+// the other process: a hung page does not hang this one.
 BOOL CALLBACK ShowIfPage(HWND window, LPARAM search) {
-    wchar_t title[16] = {}, windowClass[16] = {};
+    wchar_t title[64] = {}, windowClass[16] = {};
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
     if (processId == GetCurrentProcessId() || !IsWindowVisible(window) ||
         !GetClassNameW(window, windowClass, 16) || wcscmp(windowClass, L"#32770") != 0 ||
-        !GetWindowTextW(window, title, 16) || wcscmp(title, L"Uninstall") != 0 ||
+        !GetWindowTextW(window, title, 64) || LoadText(IDS_CAPTION) != title ||
         !IsElevatedInstance(processId, reinterpret_cast<const Search*>(search)->ownFile))
         return TRUE;
     if (IsIconic(window))

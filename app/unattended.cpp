@@ -12,6 +12,7 @@
 #include "removal/removal_log.h"
 #include "removal/removal_outcome.h"
 #include "removal/removal_run.h"
+#include "res/resource.h"
 #include "res/version.h"
 
 namespace {
@@ -74,9 +75,8 @@ std::wstring LogHeaderLine() {
            GetCommandLineW();
 }
 
-std::wstring InstanceLockFailure(DWORD error) {
-    return L"The lock that keeps a second Uninstall.exe out cannot be taken (error " +
-           std::to_wstring(error) + L").";
+std::wstring InstanceLockFailure(DWORD error, LANGID language) {
+    return FormatText(IDS_LOCK_FAILED, {std::to_wstring(error)}, language);
 }
 
 int RunUnattended(const CommandLine& commandLine, InstanceLock lock, DWORD lockError) {
@@ -87,8 +87,9 @@ int RunUnattended(const CommandLine& commandLine, InstanceLock lock, DWORD lockE
         if (log.Create(commandLine.logPath) != ERROR_SUCCESS && anotherRuns)
             return kExitRetryLater;
         if (!log.IsOpen()) {
-            WriteToParentConsole(STD_ERROR_HANDLE, L"The log file \"" + commandLine.logPath +
-                                                       L"\" cannot be created.\r\n");
+            WriteToParentConsole(STD_ERROR_HANDLE,
+                                 FormatText(IDS_LOG_FILE_FAILED, {commandLine.logPath}, kEnglish) +
+                                     L"\r\n");
             return kExitNoLog;
         }
         log.Line(LogHeaderLine());

@@ -8,13 +8,15 @@
 
 #include "app/command_line.h"
 #include "app/single_instance.h"
+#include "framework/language.h"
 #include "removal/removal_outcome.h"
 
 // The log's first line: local date and time, the program's version, its command line.
 std::wstring LogHeaderLine();
 
-// What keeps a run that could not take the lock out, for the log or a message box.
-std::wstring InstanceLockFailure(DWORD error);
+// What keeps a run that could not take the lock out: in English for the log, in the wizard's
+// language for its message box.
+std::wstring InstanceLockFailure(DWORD error, LANGID language = kEnglish);
 
 // Unless lock is Taken, this run touches nothing: another Uninstall.exe holds the removal, or
 // the lock could not be had (lockError tells why).

@@ -9,9 +9,11 @@
 #include "app/unattended.h"
 #include "app/uninstall_dlg.h"
 #include "controls/complete_dlg.h"
+#include "framework/language.h"
 #include "framework/unique_handle.h"
 #include "removal/progress_dlg.h"
 #include "removal/removal_outcome.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -44,6 +46,9 @@ BOOL CUninstallApp::InitInstance() {
         WriteToParentConsole(STD_OUTPUT_HANDLE, UsageText());
         return FALSE;
     }
+    // The wizard speaks the user's language; an unattended run and its log stay English.
+    if (!commandLine.unattended)
+        UseLanguage(MatchLanguage(AfxGetResourceHandle(), GetUserDefaultUILanguage()));
     // Before anything is read: a second instance touches nothing.
     DWORD lockError = ERROR_SUCCESS;
     const InstanceLock lock = TakeInstanceLock(lockError);
@@ -54,18 +59,15 @@ BOOL CUninstallApp::InitInstance() {
     if (lock == InstanceLock::HeldByAnother)
         ShowFirstInstance();
     if (lock == InstanceLock::Unavailable) {
-        MessageBoxW(nullptr, InstanceLockFailure(lockError).c_str(), L"Uninstall",
-                    MB_OK | MB_ICONERROR);
+        ShowMessage(nullptr, InstanceLockFailure(lockError, UiLanguage()), MB_OK | MB_ICONERROR);
         m_exitCode = kExitNoLock;
     }
     if (lock != InstanceLock::Taken)
         return FALSE;
     if (!commandLine.logPath.empty()) {
         if (m_removalLog.Create(commandLine.logPath) != ERROR_SUCCESS) {
-            MessageBoxW(
-                nullptr,
-                (L"The log file \"" + commandLine.logPath + L"\" cannot be created.").c_str(),
-                L"Uninstall", MB_OK | MB_ICONERROR);
+            ShowMessage(nullptr, FormatText(IDS_LOG_FILE_FAILED, {commandLine.logPath}),
+                        MB_OK | MB_ICONERROR);
             m_exitCode = kExitNoLog;
             return FALSE;
         }

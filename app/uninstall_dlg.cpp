@@ -1,11 +1,13 @@
 #include "app/uninstall_dlg.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "app/page_font.h"
 #include "app/process_list.h"
 #include "app/product_registration.h"
 #include "framework/controls.h"
+#include "framework/language.h"
 #include "res/resource.h"
 
 CUninstallDlg::CUninstallDlg()
@@ -34,9 +36,15 @@ BOOL CUninstallDlg::OnInitDialog() {
     stores.productName = registration.productName;
     stores.productDir = registration.productDir;
     stores.menuGroup = registration.menuGroup;
-    m_title = L"Welcome to Corvina";
-    // The name is an argument of the sentence, never a format of its own.
-    m_prompt = L"You are about to uninstall " + stores.productName;
+    SetItemTexts(m_hWnd, {{IDOK, IDS_NEXT},
+                          {IDCANCEL, IDS_CANCEL},
+                          {IDC_VERSION_LABEL, IDS_VERSION_LABEL},
+                          {IDC_PUBLISHER_LABEL, IDS_PUBLISHER_LABEL},
+                          {IDC_CONTACT_LABEL, IDS_CONTACT_LABEL},
+                          {IDC_EMAIL_LABEL, IDS_EMAIL_LABEL},
+                          {IDC_NOTE, IDS_TERMINAL_NOTE}});
+    m_title = LoadText(IDS_WELCOME_TITLE);
+    m_prompt = FormatText(IDS_WELCOME_PROMPT, {stores.productName});
     m_contact = registration.contactName;
     m_version = registration.version;
     m_publisher = registration.publisher;
@@ -46,6 +54,7 @@ BOOL CUninstallDlg::OnInitDialog() {
     m_emailLink.SetLinkTarget(registration.email);
     UpdateData(FALSE);
     WidenTextItems();
+    MakeRoomForLabels();
 
     // A failed timer is no reason to refuse the removal: the page only stops watching.
     SetTimer(m_hWnd, TERMINAL_POLL_TIMER, 500, nullptr);
@@ -53,20 +62,28 @@ BOOL CUninstallDlg::OnInitDialog() {
 }
 
 static bool UsesTextFont(int id) {
-    return id == IDC_PROMPT || id == -1 || id == 0xFFFF;
+    return id == IDC_PROMPT || id == IDC_VERSION_LABEL || id == IDC_PUBLISHER_LABEL ||
+           id == IDC_CONTACT_LABEL || id == IDC_EMAIL_LABEL;
+}
+
+// An item's rectangle in its page's client coordinates.
+static RECT ItemRect(HWND item) {
+    RECT r{};
+    GetWindowRect(item, &r);
+    MapWindowPoints(nullptr, GetParent(item), reinterpret_cast<POINT*>(&r), 2);
+    return r;
 }
 
 // A one-line text item narrower than its text, in the font it draws with, grows to the right
 // within the page: the labels' font and the template's dialog units scale apart.
 static void WidenToText(HWND item, LONG pageRight) {
     const SIZE extent = MeasureText(item, WindowText(item));
-    RECT client, window;
+    RECT client;
     GetClientRect(item, &client);
     // Items of several lines wrap their text instead.
     if (extent.cx <= client.right || extent.cy * 2 <= client.bottom)
         return;
-    GetWindowRect(item, &window);
-    MapWindowPoints(nullptr, GetParent(item), reinterpret_cast<POINT*>(&window), 2);
+    const RECT window = ItemRect(item);
     const LONG right = std::min(window.right + extent.cx - client.right, pageRight);
     SetWindowPos(item, nullptr, 0, 0, right - window.left, window.bottom - window.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -81,6 +98,29 @@ void CUninstallDlg::WidenTextItems() {
         if (lstrcmpiW(className, L"Static") == 0 &&
             (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_LEFT)
             WidenToText(child, page.right);
+    }
+}
+
+// Labels in a language of longer words push the values' column to the right, which keeps its
+// right edge: no label covers its value.
+void CUninstallDlg::MakeRoomForLabels() {
+    LONG labelsRight = 0, valuesLeft = LONG_MAX;
+    for (const int id :
+         {IDC_VERSION_LABEL, IDC_PUBLISHER_LABEL, IDC_CONTACT_LABEL, IDC_EMAIL_LABEL})
+        labelsRight = std::max(labelsRight, ItemRect(GetDlgItem(id)).right);
+    static constexpr int kValues[] = {IDC_VERSION, IDC_PUBLISHER, IDC_CONTACT, IDC_EMAIL};
+    for (const int id : kValues)
+        valuesLeft = std::min(valuesLeft, ItemRect(GetDlgItem(id)).left);
+    RECT gap{0, 0, 4, 0};
+    MapDialogRect(m_hWnd, &gap);
+    const LONG shift = labelsRight + gap.right - valuesLeft;
+    if (shift <= 0)
+        return;
+    for (const int id : kValues) {
+        const RECT value = ItemRect(GetDlgItem(id));
+        SetWindowPos(GetDlgItem(id), nullptr, value.left + shift, value.top,
+                     std::max(value.right - value.left - shift, LONG{0}), value.bottom - value.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 

@@ -28,6 +28,7 @@ class CUninstallDlg : public CWizardPage {
     void OnBnClickedCancel();
     void SetTextFonts();
     void WidenTextItems();
+    void MakeRoomForLabels();
 
     CNtRegistry m_registry;
     std::wstring m_title;

@@ -3,6 +3,7 @@
 #include "app/page_icon.h"
 #include "app/shared_state.h"
 #include "app/uninstall_app.h"
+#include "framework/language.h"
 #include "framework/win_app.h"
 #include "res/resource.h"
 
@@ -14,6 +15,7 @@ CWizardPage::~CWizardPage() = default;
 BOOL CWizardPage::OnInitDialog() {
     CDialog::OnInitDialog();
     SetPageIcon(m_hWnd, m_icon);
+    ::SetWindowTextW(m_hWnd, LoadText(IDS_CAPTION).c_str());
     // A page shown again keeps its font; the new title control gets it all the same.
     if (!m_titleFont)
         m_titleFont = CreatePageFont(m_title, m_hWnd);

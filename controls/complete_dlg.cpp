@@ -1,19 +1,11 @@
 #include "controls/complete_dlg.h"
 
+#include "framework/language.h"
 #include "res/resource.h"
 
 namespace {
 
 const wchar_t kNoName[] = L"{Product Name}";
-
-// A whole sentence with its one placeholder "%s" filled in; the value is never read as a
-// format of its own.
-std::wstring FillIn(std::wstring sentence, const std::wstring& value) {
-    const size_t at = sentence.find(L"%s");
-    if (at != std::wstring::npos)
-        sentence.replace(at, 2, value);
-    return sentence;
-}
 
 } // namespace
 
@@ -25,38 +17,38 @@ CCompleteDlg::~CCompleteDlg() = default;
 
 std::wstring CompletionText(const std::wstring& productName) {
     const std::wstring name = productName.empty() ? kNoName : productName;
-    // Users know this text as it stands, without a blank before "Click": it stays so.
-    return L"The wizard has successfully uninstalled " + name +
-           L" from your computer. You can re-install this product anytime using product setup "
-           L"file. Thank you for using our product.Click Finish to continue.";
+    return FormatText(IDS_COMPLETE_TEXT, {name});
 }
 
 BOOL CCompleteDlg::OnInitDialog() {
     CWizardPage::OnInitDialog();
     PublishBannerFile();
+    SetItemTexts(m_hWnd, {{IDOK, IDS_NEXT_DISABLED},
+                          {IDCANCEL, IDS_FINISH},
+                          {IDC_PREV, IDS_PREV},
+                          {IDC_FINISH_NOTE, IDS_FINISH_NOTE},
+                          {IDC_RESTART_NOW, IDS_RESTART_NOW},
+                          {IDC_RESTART_LATER, IDS_RESTART_LATER},
+                          {IDC_LOG_LABEL, IDS_LOG_LABEL}});
     const std::wstring& productName = AppStores().productName;
     const std::wstring name = productName.empty() ? kNoName : productName;
     const std::vector<std::wstring>* listed = nullptr;
     if (!m_outcome.stayed.empty()) {
-        m_title = L"Not Fully Removed";
-        m_text = FillIn(L"The removal of %s is incomplete. These items are still on your "
-                        L"computer:",
-                        name);
+        m_title = LoadText(IDS_STAYED_TITLE);
+        m_text = FormatText(IDS_STAYED_TEXT, {name});
         listed = &m_outcome.stayed;
         ShowItems({IDC_LEFT_LIST});
         if (!m_logPath.empty())
             ShowItems({IDC_LOG_LABEL, IDC_LOG_PATH});
     } else if (!m_outcome.atRestart.empty()) {
-        m_title = L"Restart to Finish";
-        m_text = FillIn(L"%s has been removed. These files were in use; they are deleted when "
-                        L"the computer restarts:",
-                        name);
+        m_title = LoadText(IDS_RESTART_TITLE);
+        m_text = FormatText(IDS_RESTART_TEXT, {name});
         listed = &m_outcome.atRestart;
         ShowItems({IDC_LEFT_LIST, IDC_RESTART_NOW, IDC_RESTART_LATER});
         // The user decides when.
         CheckRadioButton(m_hWnd, IDC_RESTART_NOW, IDC_RESTART_LATER, IDC_RESTART_LATER);
     } else {
-        m_title = L"Uninstallation Complete";
+        m_title = LoadText(IDS_COMPLETE_TITLE);
         m_text = CompletionText(productName);
         ShowItems({IDC_FINISH_NOTE});
     }

@@ -5,13 +5,14 @@
 #include <cwchar>
 
 #include "controls/desktop_shell.h"
+#include "framework/language.h"
 #include "framework/linked_user.h"
+#include "res/resource.h"
 
 namespace {
 
 const size_t kCommandBufferChars = 2 * MAX_PATH;
 const size_t kValueBufferChars = MAX_PATH;
-const wchar_t kAppTitle[] = L"Uninstall";
 
 bool Succeeded(LaunchCode code) {
     return code > 32;
@@ -52,9 +53,8 @@ bool IsBareMailAddress(const std::wstring& text) {
 }
 
 void ShowAddressToUser(const std::wstring& address) {
-    const std::wstring message =
-        L"Please open this address in your web browser or e-mail program:\n\n" + address;
-    MessageBoxW(GetActiveWindow(), message.c_str(), kAppTitle, MB_ICONINFORMATION | MB_OK);
+    ShowMessage(GetActiveWindow(), FormatText(IDS_OPEN_ADDRESS, {address}),
+                MB_ICONINFORMATION | MB_OK);
 }
 
 LaunchCode ShellOpen(const std::wstring& file, const std::wstring& parameters) {
@@ -74,37 +74,37 @@ LaunchCode OpenAsDesktopUser(const std::wstring& address) {
     return kLinkLeftToUser;
 }
 
-const wchar_t* KnownErrorText(LaunchCode code) {
+// The shell's own message for a failure it knows, or 0.
+UINT KnownErrorText(LaunchCode code) {
     switch (code) {
     case 0:
-        return L"The operating system is out\nof memory or resources.";
+        return IDS_LINK_OUT_OF_RESOURCES;
     case SE_ERR_FNF:
-        return L"The specified file was not found.";
+        return IDS_LINK_FILE_NOT_FOUND;
     case SE_ERR_PNF:
-        return L"The specified path was not found.";
+        return IDS_LINK_PATH_NOT_FOUND;
     case SE_ERR_ACCESSDENIED:
-        return L"The operating system denied\naccess to the specified file.";
+        return IDS_LINK_ACCESS_DENIED;
     case SE_ERR_OOM:
-        return L"There was not enough memory to complete the operation.";
+        return IDS_LINK_OUT_OF_MEMORY;
     case ERROR_BAD_FORMAT:
-        return L"The .EXE file is invalid\n(non-Win32 .EXE or error in .EXE image).";
+        return IDS_LINK_BAD_FORMAT;
     case SE_ERR_SHARE:
-        return L"A sharing violation occurred. ";
+        return IDS_LINK_SHARING;
     case SE_ERR_ASSOCINCOMPLETE:
-        return L"The filename association is\nincomplete or invalid.";
+        return IDS_LINK_ASSOCIATION_INCOMPLETE;
     case SE_ERR_DDETIMEOUT:
-        return L"The DDE transaction could not\nbe completed because the request timed out.";
+        return IDS_LINK_DDE_TIMEOUT;
     case SE_ERR_DDEFAIL:
-        return L"The DDE transaction failed.";
+        return IDS_LINK_DDE_FAILED;
     case SE_ERR_DDEBUSY:
-        return L"The DDE transaction could not\nbe completed because other DDE transactions\n"
-               L"were being processed.";
+        return IDS_LINK_DDE_BUSY;
     case SE_ERR_NOASSOC:
-        return L"There is no application associated\nwith the given filename extension.";
+        return IDS_LINK_NO_ASSOCIATION;
     case SE_ERR_DLLNOTFOUND:
-        return L"The specified dynamic-link library was not found.";
+        return IDS_LINK_DLL_NOT_FOUND;
     default:
-        return nullptr;
+        return 0;
     }
 }
 
@@ -185,17 +185,15 @@ std::optional<OpenCommand> ComposeOpenCommand(const std::wstring& openCommand,
 }
 
 std::wstring LinkErrorMessage(LaunchCode code) {
-    std::wstring message = L"Unable to open hyperlink:\n\n";
-    if (const wchar_t* text = KnownErrorText(code)) {
-        message += text;
-    } else {
-        message += L"Unknown Error (" + std::to_wstring(static_cast<int>(code)) + L") occurred.";
-    }
-    return message;
+    const UINT known = KnownErrorText(code);
+    const std::wstring reason =
+        known ? LoadText(known)
+              : FormatText(IDS_LINK_UNKNOWN, {std::to_wstring(static_cast<int>(code))});
+    return FormatText(IDS_LINK_ERROR, {reason});
 }
 
 void ShowLinkError(LaunchCode code) {
     const std::wstring message = LinkErrorMessage(code);
     // Owned by the page that was clicked, so the page waits for the box.
-    MessageBoxW(GetActiveWindow(), message.c_str(), kAppTitle, MB_ICONEXCLAMATION | MB_OK);
+    ShowMessage(GetActiveWindow(), message, MB_ICONEXCLAMATION | MB_OK);
 }

@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "framework/language.h"
+#include "res/resource.h"
+
 SIZE MeasureText(HWND control, std::wstring_view text) {
     SIZE extent{};
     const HDC dc = GetDC(control);
@@ -121,6 +124,11 @@ bool CListBox::CopyAllLines() const {
     return copied;
 }
 
+// A menu of a mirrored page opens leftwards and reads right to left.
+static UINT RightToLeftMenu() {
+    return IsRightToLeft(UiLanguage()) ? TPM_LAYOUTRTL : 0;
+}
+
 void CListBox::ShowContextMenu(LPARAM at) const {
     POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
     // From the keyboard (Shift+F10, the menu key) the menu opens at the list's corner.
@@ -131,10 +139,10 @@ void CListBox::ShowContextMenu(LPARAM at) const {
     const HMENU menu = CreatePopupMenu();
     if (!menu)
         return;
-    AppendMenuW(menu, MF_STRING, kCopyAllLines, L"&Copy all lines\tCtrl+C");
-    const UINT chosen =
-        static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
-                                         point.x, point.y, 0, m_hWnd, nullptr));
+    AppendMenuW(menu, MF_STRING, kCopyAllLines, LoadText(IDS_COPY_ALL_LINES).c_str());
+    const UINT chosen = static_cast<UINT>(
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY | RightToLeftMenu(),
+                       point.x, point.y, 0, m_hWnd, nullptr));
     DestroyMenu(menu);
     if (chosen == kCopyAllLines)
         CopyAllLines();

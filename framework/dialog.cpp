@@ -1,5 +1,6 @@
 #include "framework/dialog.h"
 
+#include "framework/language.h"
 #include "framework/win_app.h"
 
 CDialog::CDialog(UINT templateId, HWND parent) : m_templateId(templateId), m_parent(parent) {}
@@ -7,8 +8,12 @@ CDialog::CDialog(UINT templateId, HWND parent) : m_templateId(templateId), m_par
 CDialog::~CDialog() = default;
 
 INT_PTR CDialog::DoModal() {
-    return DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_templateId), m_parent,
-                           &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    const HINSTANCE module = AfxGetResourceHandle();
+    const DLGTEMPLATE* page = FindDialogTemplate(module, m_templateId);
+    if (!page)
+        return -1;
+    return DialogBoxIndirectParamW(module, page, m_parent, &CDialog::DialogProc,
+                                   reinterpret_cast<LPARAM>(this));
 }
 
 BOOL CDialog::UpdateData(BOOL saveAndValidate) {

@@ -1,5 +1,6 @@
 #include "removal/progress_dlg.h"
 
+#include "framework/language.h"
 #include "framework/thread.h"
 #include "removal/removal_outcome.h"
 #include "res/resource.h"
@@ -25,6 +26,12 @@ void CProgressDlg::DoDataExchange(CDataExchange* dx) {
 
 BOOL CProgressDlg::OnInitDialog() {
     CWizardPage::OnInitDialog();
+    SetItemTexts(m_hWnd, {{IDOK, IDS_NEXT},
+                          {IDCANCEL, IDS_CANCEL},
+                          {IDC_PREV, IDS_PREV},
+                          {IDC_TITLE, IDS_PROGRESS_TITLE},
+                          {IDC_PROGRESS_TEXT, IDS_PROGRESS_TEXT},
+                          {IDC_STATUS, IDS_PROGRESS_STATUS}});
     EnableWindow(GetDlgItem(IDOK), FALSE);
     const WizardStores stores = AppStores();
     ReadInstallLog(m_log, stores.productDir);
@@ -61,7 +68,7 @@ void CProgressDlg::OnRemovalEnded() {
     if (m_removalLog)
         LogOutcome(*m_removalLog, m_run->outcome);
     m_finished = true;
-    ::SetWindowTextW(GetDlgItem(IDC_STATUS), L"Please click the next button.");
+    ::SetWindowTextW(GetDlgItem(IDC_STATUS), LoadText(IDS_PROGRESS_DONE).c_str());
     EnableWindow(GetDlgItem(IDOK), TRUE);
 }
 
@@ -73,6 +80,12 @@ void CProgressDlg::AddLine(const std::wstring& line) {
     m_list.AddString(line);
     if (m_removalLog)
         m_removalLog->Line(line);
+}
+
+void CProgressDlg::Report(RemovalStep step, const std::wstring& path) {
+    m_list.AddString(StepLine(step, path, UiLanguage()));
+    if (m_removalLog)
+        m_removalLog->Line(StepLine(step, path, kEnglish));
 }
 
 void CProgressDlg::StepProgress() {

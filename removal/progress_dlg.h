@@ -23,6 +23,8 @@ class CProgressDlg : public CWizardPage, public RemovalProgress {
     // The engine's view of the page, called from the worker thread.
     void ClearList() override;
     void AddLine(const std::wstring& line) override;
+    // The list words the step in the wizard's language, the /LOG file in English.
+    void Report(RemovalStep step, const std::wstring& path) override;
     void StepProgress() override;
     void Diagnostic(const std::wstring& line) override;
 

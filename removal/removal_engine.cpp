@@ -14,7 +14,7 @@ class ProgressReport : public WalkReport {
     explicit ProgressReport(RemovalProgress& progress) : m_progress(progress) {}
     void Failed(const std::wstring& line) override { m_progress.Diagnostic(line); }
     void AtRestart(const std::wstring& path) override {
-        m_progress.AddLine(L"Removed at the next restart: " + path);
+        m_progress.Report(RemovalStep::kRemovedAtRestart, path);
     }
     void StillThere(const std::wstring&) override {}
 
@@ -41,7 +41,7 @@ void RemoveProductFolder(const RemovalJob& job, RemovalProgress& progress) {
     ProgressReport report(progress);
     EmptyFolder(product, report);
     // The folder itself stays: it still holds the uninstaller.
-    progress.AddLine(L"Remove folder " + product.path + L"...");
+    progress.Report(RemovalStep::kRemoveFolder, product.path);
 }
 
 void RemoveShortcutGroup(const RemovalJob& job, RemovalProgress& progress) {
@@ -63,7 +63,7 @@ void RemoveShortcutGroup(const RemovalJob& job, RemovalProgress& progress) {
             // Scripts match this diagnostic as it stands, "shoortcut" included.
             progress.Diagnostic(L"Delete shoortcut directory failed.");
     }
-    progress.AddLine(L"Remove folder " + group.path + L"...");
+    progress.Report(RemovalStep::kRemoveFolder, group.path);
 }
 
 } // namespace
@@ -78,7 +78,7 @@ void RunRemoval(const RemovalJob& job, RemovalProgress& progress) {
     const int count = LoggedEntryCount(job.log);
     for (int i = 0; i < count; ++i) {
         const LoggedFile file = LoggedEntry(job.log, i);
-        progress.AddLine(L"Delete file " + file.path + L"...");
+        progress.Report(RemovalStep::kDeleteFile, file.path);
         if (file.terminated)
             RemoveLoggedFile(file.path, progress);
         progress.StepProgress();
@@ -86,5 +86,5 @@ void RunRemoval(const RemovalJob& job, RemovalProgress& progress) {
     RemoveProductFolder(job, progress);
     RemoveShortcutGroup(job, progress);
     UnregisterProduct(job.registry);
-    progress.AddLine(L"Unregistering uninstaller...");
+    progress.Report(RemovalStep::kUnregister);
 }

@@ -6,8 +6,10 @@
 
 #include <string>
 
+#include "framework/language.h"
 #include "ntregistry/nt_registry.h"
 #include "removal/install_log.h"
+#include "removal/removal_step.h"
 
 // What to remove: the log as read, the two folder names from the registration, and the
 // registry wrapper that deletes the product key.
@@ -25,6 +27,10 @@ class RemovalProgress {
     virtual ~RemovalProgress() = default;
     virtual void ClearList() = 0;
     virtual void AddLine(const std::wstring& line) = 0;
+    // A step, with its path where it names one; by default its English line.
+    virtual void Report(RemovalStep step, const std::wstring& path = {}) {
+        AddLine(StepLine(step, path, kEnglish));
+    }
     virtual void StepProgress() = 0;
     // What could not be removed, for the log's reader; never a line of the list.
     virtual void Diagnostic(const std::wstring& line) = 0;

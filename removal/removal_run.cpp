@@ -10,9 +10,9 @@ Leftovers RemoveProduct(const RemovalJob& job, RemovalProgress& progress) {
         const std::wstring own =
             RemoveOwnFileAtRestart(ResolvePlace(Roots().installerFiles, job.productDir));
         if (!own.empty())
-            progress.AddLine(L"Removed at the next restart: " + own);
+            progress.Report(RemovalStep::kRemovedAtRestart, own);
     }
-    progress.AddLine(L"Done.");
+    progress.Report(RemovalStep::kDone);
     return left;
 }
 

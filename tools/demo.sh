@@ -6,6 +6,7 @@
 # screenshot is saved. Arguments, such as /S, are handed to the uninstaller instead.
 # DEMO_CASE=restart holds a product file open, so that a restart finishes the removal;
 # DEMO_CASE=stayed makes one read-only, so that it stays, and writes a removal log.
+# DEMO_LANG=de_DE.UTF-8 (a locale of the host) shows the wizard in that locale's language.
 set -eu
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -29,6 +30,8 @@ prefix="$build/demo-prefix"
 rm -rf "$prefix" "$prefix.state"
 # DEMO_DPI=144 (or 192) shows the wizard on a display scaled to 150% (200%).
 run() { "$root/tools/wine-run" --prefix "$prefix" ${DEMO_DPI:+--dpi "$DEMO_DPI"} "$@"; }
+# In the language of DEMO_LANG, else of the user's locale.
+run_uninstaller() { WINE_RUN_LANG=${DEMO_LANG:-${LC_ALL:-${LANG:-C.UTF-8}}} run "$uninstaller" "$@"; }
 winpath() { echo "Z:$1" | sed 's|/|\\|g'; }
 
 # An empty program first: it creates the prefix, so its folders exist below.
@@ -92,7 +95,7 @@ if [ $# -gt 0 ]; then
     exit 0
 fi
 if [ -n "${DISPLAY:-}" ]; then
-    run "$uninstaller"
+    run_uninstaller
     exit 0
 fi
 
@@ -110,9 +113,9 @@ case ${DEMO_CASE:-} in
     stayed) run cmd /c attrib +r "$pf\\$product\\Presets\\scalping.set" ;;
 esac
 if [ "${DEMO_CASE:-}" = stayed ]; then
-    run "$uninstaller" '/LOG=C:\Windows\Temp\Corvina-uninstall.log' &
+    run_uninstaller '/LOG=C:\Windows\Temp\Corvina-uninstall.log' &
 else
-    run "$uninstaller" &
+    run_uninstaller &
 fi
 wizard=$!
 page=
@@ -120,7 +123,9 @@ page=
 next_page() {
     local window
     for _ in $(seq 60); do
-        window=$(xdotool search --onlyvisible --name '^Uninstall$' 2>/dev/null | tail -1) || true
+        # By the program's window class: the title is the page's, in the wizard's language.
+        window=$(xdotool search --onlyvisible --classname '^uninstall\.exe$' 2>/dev/null |
+            tail -1) || true
         [ -n "$window" ] && [ "$window" != "$page" ] && break
         sleep 1
     done

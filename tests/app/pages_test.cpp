@@ -7,6 +7,7 @@
 #include "controls/complete_dlg.h"
 #include "removal/progress_dlg.h"
 #include "res/resource.h"
+#include "tests/app/page_fit.h"
 #include "tests/framework/shown_dialog.h"
 #include "tests/planted_links.h"
 
@@ -14,10 +15,10 @@ namespace {
 
 // Holds the worker before its last line, so that the test can try to leave the page meanwhile.
 struct HeldProgressPage : CProgressDlg {
-    void AddLine(const std::wstring& line) override {
-        if (line == L"Done.")
+    void Report(RemovalStep step, const std::wstring& path) override {
+        if (step == RemovalStep::kDone)
             SignalObjectAndWait(holding.Get(), release.Get(), INFINITE, FALSE);
-        CProgressDlg::AddLine(line);
+        CProgressDlg::Report(step, path);
     }
     UniqueKernelHandle holding{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     UniqueKernelHandle release{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
@@ -129,39 +130,6 @@ std::wstring ClipboardText() {
     return text;
 }
 
-// Each visible text of a page, in the font it is drawn with, fits its item as the item draws
-// it (wrapped where it wraps, after the box of a radio button), and no item covers another.
-void ExpectEveryTextWhole(CDialog& page) {
-    std::vector<RECT> seen;
-    for (HWND item = GetWindow(page.m_hWnd, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT)) {
-        wchar_t text[512] = {}, kind[16] = {};
-        GetWindowTextW(item, text, 512);
-        GetClassNameW(item, kind, 16);
-        RECT r{}, overlap;
-        GetWindowRect(item, &r);
-        if (!IsWindowVisible(item) || r.bottom - r.top <= 2)
-            continue; // the etched lines
-        for (const RECT& other : seen)
-            EXPECT_FALSE(IntersectRect(&overlap, &r, &other)) << GetDlgCtrlID(item) << " " << text;
-        seen.push_back(r);
-        const LONG style = GetWindowLongW(item, GWL_STYLE);
-        if (!*text || lstrcmpiW(kind, L"Edit") == 0) // a field scrolls its text
-            continue;
-        GetClientRect(item, &r);
-        const bool radio = (style & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
-        if (radio)
-            r.right -= GetSystemMetrics(SM_CXMENUCHECK) + GetSystemMetrics(SM_CXEDGE);
-        const bool wraps = lstrcmpiW(kind, L"Static") == 0 && !(style & SS_CENTERIMAGE);
-        RECT needed = {0, 0, r.right, 0};
-        const HDC dc = GetDC(item);
-        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(item, WM_GETFONT, 0, 0)));
-        DrawTextW(dc, text, -1, &needed, DT_CALCRECT | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
-        ReleaseDC(item, dc);
-        EXPECT_LE(needed.right, r.right) << text;
-        EXPECT_LE(needed.bottom, r.bottom) << text;
-    }
-}
-
 } // namespace
 
 // The pages as shown at 96, 144 and 192 DPI, the completion page in each of its cases.
@@ -177,7 +145,7 @@ TEST(Dpi, EveryPageShowsEveryTextWhole) {
             EXPECT_TRUE(
                 test::WaitUntil([&] { return IsWindowEnabled(page->GetDlgItem(IDOK)); }, 20000));
         }
-        ExpectEveryTextWhole(*page);
+        test::ExpectEveryTextWhole(*page);
     }
 }
 
