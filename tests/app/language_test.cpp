@@ -4,15 +4,48 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "app/uninstall_dlg.h"
 #include "controls/complete_dlg.h"
 #include "removal/progress_dlg.h"
 #include "res/resource.h"
-#include "tests/app/page_fit.h"
 #include "tests/framework/shown_dialog.h"
 
 namespace {
+
+// Each visible text of a page, in the font it is drawn with, fits its item as the item draws
+// it (wrapped where it wraps, after the box of a radio button), and no item covers another.
+void ExpectEveryTextWhole(CDialog& page) {
+    std::vector<RECT> seen;
+    for (HWND item = GetWindow(page.m_hWnd, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT)) {
+        wchar_t text[512] = {}, kind[16] = {};
+        GetWindowTextW(item, text, 512);
+        GetClassNameW(item, kind, 16);
+        RECT r{}, overlap;
+        GetWindowRect(item, &r);
+        if (!IsWindowVisible(item) || r.bottom - r.top <= 2)
+            continue; // the etched lines
+        for (const RECT& other : seen)
+            EXPECT_FALSE(IntersectRect(&overlap, &r, &other)) << GetDlgCtrlID(item) << " " << text;
+        seen.push_back(r);
+        const LONG style = GetWindowLongW(item, GWL_STYLE);
+        if (!*text || lstrcmpiW(kind, L"Edit") == 0) // a field scrolls its text
+            continue;
+        GetClientRect(item, &r);
+        const bool radio = (style & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
+        if (radio)
+            r.right -= GetSystemMetrics(SM_CXMENUCHECK) + GetSystemMetrics(SM_CXEDGE);
+        const bool wraps = lstrcmpiW(kind, L"Static") == 0 && !(style & SS_CENTERIMAGE);
+        RECT needed = {0, 0, r.right, 0};
+        const HDC dc = GetDC(item);
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(item, WM_GETFONT, 0, 0)));
+        DrawTextW(dc, text, -1, &needed, DT_CALCRECT | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+        ReleaseDC(item, dc);
+        EXPECT_LE(needed.right, r.right) << text;
+        EXPECT_LE(needed.bottom, r.bottom) << text;
+    }
+}
 
 const LANGID kLanguages[] = {0x0409, 0x0407, 0x040C, 0x0C0A, 0x0410, 0x0416,
                              0x0419, 0x0415, 0x041F, 0x0804, 0x0411, 0x0401};
@@ -67,10 +100,7 @@ TEST(Language, StepLinesPutThePathWhereTheLanguagePutsIt) {
     const std::wstring path = L"C:\\50%1 off";
     const std::tuple<RemovalStep, LANGID, std::wstring> cases[] = {
         {RemovalStep::kDeleteFile, kEnglish, L"Delete file C:\\50%1 off..."},
-        {RemovalStep::kRemoveFolder, kEnglish, L"Remove folder C:\\50%1 off..."},
         {RemovalStep::kRemovedAtRestart, kEnglish, L"Removed at the next restart: C:\\50%1 off"},
-        {RemovalStep::kUnregister, kEnglish, L"Unregistering uninstaller..."},
-        {RemovalStep::kDone, kEnglish, L"Done."},
         {RemovalStep::kDeleteFile, 0x0407, L"Datei C:\\50%1 off wird gelöscht..."},
         {RemovalStep::kDeleteFile, 0x041F, L"C:\\50%1 off dosyası siliniyor..."}};
     for (const auto& [step, language, line] : cases)
@@ -100,7 +130,7 @@ TEST(Dpi, EveryLanguageShowsEveryTextWhole) {
                 EXPECT_TRUE(test::WaitUntil([&] { return IsWindowEnabled(page->GetDlgItem(IDOK)); },
                                             20000));
             }
-            test::ExpectEveryTextWhole(*page);
+            ExpectEveryTextWhole(*page);
         }
     }
 }

@@ -7,7 +7,6 @@
 #include "controls/complete_dlg.h"
 #include "removal/progress_dlg.h"
 #include "res/resource.h"
-#include "tests/app/page_fit.h"
 #include "tests/framework/shown_dialog.h"
 #include "tests/planted_links.h"
 
@@ -131,23 +130,6 @@ std::wstring ClipboardText() {
 }
 
 } // namespace
-
-// The pages as shown at 96, 144 and 192 DPI, the completion page in each of its cases.
-TEST(Dpi, EveryPageShowsEveryTextWhole) {
-    CUninstallDlg welcome;
-    CProgressDlg progress;
-    const std::wstring path = L"C:\\Program Files (x86)\\Corvina Trend Navigator\\Help.chm";
-    CCompleteDlg removed, restart({{}, {path, path}}), stayed({{path}, {}}, L"C:\\Temp\\u.log");
-    for (CDialog* page :
-         std::initializer_list<CDialog*>{&welcome, &progress, &removed, &restart, &stayed}) {
-        ShownDialog shown(*page);
-        if (page == &progress) {
-            EXPECT_TRUE(
-                test::WaitUntil([&] { return IsWindowEnabled(page->GetDlgItem(IDOK)); }, 20000));
-        }
-        test::ExpectEveryTextWhole(*page);
-    }
-}
 
 // Exit codes as the Windows Installer's table has them: 1602 cancelled by the user, 1641 a
 // restart started, 1 for a page that could not be shown.
