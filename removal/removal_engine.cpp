@@ -59,8 +59,8 @@ void RemoveShortcutGroup(const RemovalJob& job, RemovalProgress& progress) {
             if (removed)
                 report.AtRestart(scheduled);
         }
+        // Scripts match this diagnostic as it stands, "shoortcut" included.
         if (!removed)
-            // Scripts match this diagnostic as it stands, "shoortcut" included.
             progress.Diagnostic(L"Delete shoortcut directory failed.");
     }
     progress.Report(RemovalStep::kRemoveFolder, group.path);
