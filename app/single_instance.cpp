@@ -42,20 +42,6 @@ HANDLE OpenInstanceNamespace(HANDLE boundary, DWORD& error) {
     return nullptr;
 }
 
-// The path of a program file where it truly lies; empty when it cannot be told.
-std::wstring FinalPathOf(const std::wstring& path) {
-    const UniqueFileHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                            nullptr, OPEN_EXISTING, 0, nullptr));
-    return file ? FinalPath(file.Get()) : std::wstring();
-}
-
-std::wstring OwnProgramFile() {
-    wchar_t path[MAX_PATH * 2] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
-    return length && length < std::size(path) ? FinalPathOf(path) : std::wstring();
-}
-
 // A process of this very program file that runs elevated or as SYSTEM: no user's look-alike.
 bool IsElevatedInstance(DWORD processId, const std::wstring& ownFile) {
     const UniqueKernelHandle process(
@@ -67,7 +53,7 @@ bool IsElevatedInstance(DWORD processId, const std::wstring& ownFile) {
         !OpenProcessToken(process.Get(), TOKEN_QUERY, &token))
         return false;
     const UniqueKernelHandle processToken(token);
-    const std::wstring file = FinalPathOf(std::wstring(image, size));
+    const std::wstring file = FinalPath(OpenToIdentify(std::wstring(image, size)).Get());
     return !file.empty() && SameName(file, ownFile) && IsElevatedOrSystem(processToken.Get());
 }
 
@@ -143,7 +129,7 @@ InstanceLock TakeInstanceLock(DWORD& error) {
 }
 
 void ShowFirstInstance() {
-    const Search search{OwnProgramFile()};
+    const Search search{FinalPath(OpenOwnProgramFile().Get())};
     if (!search.ownFile.empty())
         EnumWindows(&ShowIfPage, reinterpret_cast<LPARAM>(&search));
 }

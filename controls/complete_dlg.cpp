@@ -5,7 +5,10 @@
 
 namespace {
 
-const wchar_t kNoName[] = L"{Product Name}";
+// The template's own stand-in where the registration names no product.
+std::wstring ShownName(const std::wstring& productName) {
+    return productName.empty() ? L"{Product Name}" : productName;
+}
 
 } // namespace
 
@@ -16,8 +19,7 @@ CCompleteDlg::CCompleteDlg(Leftovers outcome, std::wstring logPath)
 CCompleteDlg::~CCompleteDlg() = default;
 
 std::wstring CompletionText(const std::wstring& productName) {
-    const std::wstring name = productName.empty() ? kNoName : productName;
-    return FormatText(IDS_COMPLETE_TEXT, {name});
+    return FormatText(IDS_COMPLETE_TEXT, {ShownName(productName)});
 }
 
 BOOL CCompleteDlg::OnInitDialog() {
@@ -31,7 +33,7 @@ BOOL CCompleteDlg::OnInitDialog() {
                           {IDC_RESTART_LATER, IDS_RESTART_LATER},
                           {IDC_LOG_LABEL, IDS_LOG_LABEL}});
     const std::wstring& productName = AppStores().productName;
-    const std::wstring name = productName.empty() ? kNoName : productName;
+    const std::wstring name = ShownName(productName);
     const std::vector<std::wstring>* listed = nullptr;
     if (!m_outcome.stayed.empty()) {
         m_title = LoadText(IDS_STAYED_TITLE);

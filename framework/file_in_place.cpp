@@ -141,6 +141,21 @@ std::wstring FinalPath(HANDLE handle) {
     return text;
 }
 
+UniqueFileHandle OpenToIdentify(const std::wstring& path) {
+    return UniqueFileHandle(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr));
+}
+
+UniqueFileHandle OpenOwnProgramFile() {
+    std::wstring path(32768, L'\0');
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0 || length >= path.size())
+        return {};
+    path.resize(length);
+    return OpenToIdentify(path);
+}
+
 UniqueFileHandle CreateFileInPlace(const std::wstring& path, DWORD share, bool linkedUserToo,
                                    DWORD& error) {
     error = ERROR_ACCESS_DENIED;

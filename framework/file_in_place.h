@@ -17,6 +17,13 @@ std::wstring LongFullPath(const std::wstring& path);
 // "\\?\UNC\...": where it truly lies. Empty when it cannot be told.
 std::wstring FinalPath(HANDLE handle);
 
+// Opens path only to tell which file it is (its attributes, index and final path), following
+// links as the loader does; null when it cannot be opened.
+UniqueFileHandle OpenToIdentify(const std::wstring& path);
+
+// The running program's own file, opened to tell which file it is.
+UniqueFileHandle OpenOwnProgramFile();
+
 // The attributes of what handle reaches, the link itself where it was opened as one;
 // INVALID_FILE_ATTRIBUTES when they cannot be read.
 DWORD HandleAttributes(HANDLE handle);

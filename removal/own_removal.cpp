@@ -8,18 +8,6 @@
 
 namespace {
 
-UniqueFileHandle Open(const std::wstring& path, DWORD access) {
-    return UniqueFileHandle(CreateFileW(
-        path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-}
-
-std::wstring RunningProgram() {
-    std::wstring path(32768, L'\0');
-    path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
-    return path;
-}
-
 // Renames within the file's own folder; an existing file of that name is never replaced.
 bool RenameInFolder(HANDLE file, const std::wstring& name) {
     const std::wstring final = FinalPath(file);
@@ -58,7 +46,7 @@ std::wstring RemoveOwnFileAtRestart(const Place& product) {
                               FILE_NON_DIRECTORY_FILE, own)) ||
         !IsReachedAs(own.Get(), product.final, kOwnName))
         return {};
-    const UniqueFileHandle running = Open(RunningProgram(), FILE_READ_ATTRIBUTES);
+    const UniqueFileHandle running = OpenOwnProgramFile();
     if (!running || !IsProductUninstaller(running.Get(), own.Get()))
         return {};
     const std::wstring unique = L"Uninstall-" + std::to_wstring(GetCurrentProcessId()) + L"-";
